@@ -1,0 +1,100 @@
+#include "platform/desktop_win32.h"
+
+#include "platform/win32_types_win32.h"
+
+namespace tessel {
+namespace {
+
+struct EnumContext {
+    const std::function<bool(WindowId)>* visit;
+};
+
+BOOL CALLBACK EnumThunk(HWND hwnd, LPARAM param) {
+    auto* ctx = reinterpret_cast<EnumContext*>(param);
+    return (*ctx->visit)(ToWindowId(hwnd)) ? TRUE : FALSE;
+}
+
+}  // namespace
+
+WindowId Win32Desktop::ForegroundWindow() { return ToWindowId(::GetForegroundWindow()); }
+
+std::uint32_t Win32Desktop::WindowThreadProcessId(WindowId window, std::uint32_t* processId) {
+    DWORD pid = 0;
+    DWORD tid = window ? ::GetWindowThreadProcessId(ToHwnd(window), &pid) : 0;
+    if (processId) *processId = tid ? pid : 0;
+    return tid;
+}
+
+std::optional<GuiThreadInfo> Win32Desktop::GuiThreadInfoOf(std::uint32_t threadId) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);  // 72 on 64-bit Windows
+    if (!::GetGUIThreadInfo(threadId, &info)) return std::nullopt;
+    GuiThreadInfo out;
+    out.flags = info.flags;
+    out.active = ToWindowId(info.hwndActive);
+    out.focus = ToWindowId(info.hwndFocus);
+    out.capture = ToWindowId(info.hwndCapture);
+    out.menuOwner = ToWindowId(info.hwndMenuOwner);
+    out.moveSize = ToWindowId(info.hwndMoveSize);
+    out.caret = ToWindowId(info.hwndCaret);
+    out.caretRect = ToRect(info.rcCaret);
+    return out;
+}
+
+std::u16string Win32Desktop::ClassName(WindowId window) {
+    if (!window) return {};
+    wchar_t buffer[128];
+    int n = ::GetClassNameW(ToHwnd(window), buffer, 128);
+    if (n <= 0) return {};
+    return std::u16string(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(n));
+}
+
+WindowId Win32Desktop::Ancestor(WindowId window, AncestorKind kind) {
+    if (!window) return kNoWindow;
+    return ToWindowId(::GetAncestor(ToHwnd(window), static_cast<UINT>(kind)));
+}
+
+WindowId Win32Desktop::Parent(WindowId window) {
+    return window ? ToWindowId(::GetParent(ToHwnd(window))) : kNoWindow;
+}
+
+bool Win32Desktop::IsWindow(WindowId window) { return window && ::IsWindow(ToHwnd(window)); }
+
+bool Win32Desktop::IsWindowEnabled(WindowId window) { return window && ::IsWindowEnabled(ToHwnd(window)); }
+
+std::optional<Rect> Win32Desktop::WindowRect(WindowId window) {
+    RECT r{};
+    if (!window || !::GetWindowRect(ToHwnd(window), &r)) return std::nullopt;
+    return ToRect(r);
+}
+
+void Win32Desktop::EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) {
+    EnumContext ctx{&visit};
+    ::EnumWindows(EnumThunk, reinterpret_cast<LPARAM>(&ctx));
+}
+
+void Win32Desktop::EnumChildWindows(WindowId parent, const std::function<bool(WindowId)>& visit) {
+    if (!parent) return;
+    EnumContext ctx{&visit};
+    ::EnumChildWindows(ToHwnd(parent), EnumThunk, reinterpret_cast<LPARAM>(&ctx));
+}
+
+bool Win32Desktop::AsyncKeyDown(int virtualKey) {
+    return (static_cast<unsigned short>(::GetAsyncKeyState(virtualKey)) & 0x8000) != 0;
+}
+
+std::uintptr_t Win32Desktop::KeyboardLayout(std::uint32_t threadId) {
+    return reinterpret_cast<std::uintptr_t>(::GetKeyboardLayout(threadId));
+}
+
+bool Win32Desktop::PostToWindow(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    return ::PostMessageW(ToHwnd(window), message, wParam, lParam) != 0;
+}
+
+bool Win32Desktop::SetTimer(WindowId window, std::uintptr_t id, std::uint32_t periodMs) {
+    return ::SetTimer(ToHwnd(window), id, periodMs, nullptr) != 0;
+}
+
+void Win32Desktop::KillTimer(WindowId window, std::uintptr_t id) { ::KillTimer(ToHwnd(window), id); }
+
+}  // namespace tessel

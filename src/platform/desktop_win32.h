@@ -1,0 +1,27 @@
+#pragma once
+#include "platform/desktop.h"
+
+namespace tessel {
+
+// The Desktop operations on the real Win32 window manager.
+class Win32Desktop final : public Desktop {
+public:
+    WindowId ForegroundWindow() override;
+    std::uint32_t WindowThreadProcessId(WindowId window, std::uint32_t* processId) override;
+    std::optional<GuiThreadInfo> GuiThreadInfoOf(std::uint32_t threadId) override;
+    std::u16string ClassName(WindowId window) override;
+    WindowId Ancestor(WindowId window, AncestorKind kind) override;
+    WindowId Parent(WindowId window) override;
+    bool IsWindow(WindowId window) override;
+    bool IsWindowEnabled(WindowId window) override;
+    std::optional<Rect> WindowRect(WindowId window) override;
+    void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) override;
+    void EnumChildWindows(WindowId parent, const std::function<bool(WindowId)>& visit) override;
+    bool AsyncKeyDown(int virtualKey) override;
+    std::uintptr_t KeyboardLayout(std::uint32_t threadId) override;
+    bool PostToWindow(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    bool SetTimer(WindowId window, std::uintptr_t id, std::uint32_t periodMs) override;
+    void KillTimer(WindowId window, std::uintptr_t id) override;
+};
+
+}  // namespace tessel

@@ -1,0 +1,150 @@
+#include "scripted_desktop.h"
+
+#include <functional>
+
+namespace tessel::testing {
+
+ScriptedWindow& ScriptedDesktop::AddWindow(WindowId id, ScriptedWindow w) {
+    if (!windows_.count(id)) order_.push_back(id);
+    windows_[id] = std::move(w);
+    return windows_[id];
+}
+
+void ScriptedDesktop::SetKeyDown(int vk, bool down) {
+    if (down) keysDown_.insert(vk);
+    else keysDown_.erase(vk);
+}
+
+int ScriptedDesktop::Calls(const std::string& operation) const {
+    auto it = calls_.find(operation);
+    return it == calls_.end() ? 0 : it->second;
+}
+
+int ScriptedDesktop::TotalCalls() const {
+    int total = 0;
+    for (const auto& [name, n] : calls_) total += n;
+    return total;
+}
+
+const ScriptedWindow* ScriptedDesktop::Find(WindowId id) const {
+    auto it = windows_.find(id);
+    if (it == windows_.end() || !it->second.exists) return nullptr;
+    return &it->second;
+}
+
+WindowId ScriptedDesktop::ForegroundWindow() {
+    Count("ForegroundWindow");
+    return foreground_;
+}
+
+std::uint32_t ScriptedDesktop::WindowThreadProcessId(WindowId window, std::uint32_t* processId) {
+    Count("WindowThreadProcessId");
+    const ScriptedWindow* w = Find(window);
+    if (processId) *processId = w ? w->processId : 0;
+    return w ? w->threadId : 0;
+}
+
+std::optional<GuiThreadInfo> ScriptedDesktop::GuiThreadInfoOf(std::uint32_t threadId) {
+    Count("GuiThreadInfoOf");
+    auto it = guiInfo_.find(threadId);
+    if (it == guiInfo_.end()) return std::nullopt;
+    return it->second;
+}
+
+std::u16string ScriptedDesktop::ClassName(WindowId window) {
+    Count("ClassName");
+    const ScriptedWindow* w = Find(window);
+    if (!w) return {};
+    return w->className.substr(0, 127);
+}
+
+WindowId ScriptedDesktop::Ancestor(WindowId window, AncestorKind kind) {
+    Count("Ancestor");
+    const ScriptedWindow* w = Find(window);
+    if (!w) return kNoWindow;
+    switch (kind) {
+        case AncestorKind::Parent: return w->parent;
+        case AncestorKind::Root: return w->root ? w->root : window;
+        case AncestorKind::RootOwner: return w->rootOwner ? w->rootOwner : (w->root ? w->root : window);
+    }
+    return kNoWindow;
+}
+
+WindowId ScriptedDesktop::Parent(WindowId window) {
+    Count("Parent");
+    const ScriptedWindow* w = Find(window);
+    return w ? w->parent : kNoWindow;
+}
+
+bool ScriptedDesktop::IsWindow(WindowId window) {
+    Count("IsWindow");
+    return Find(window) != nullptr;
+}
+
+bool ScriptedDesktop::IsWindowEnabled(WindowId window) {
+    Count("IsWindowEnabled");
+    const ScriptedWindow* w = Find(window);
+    return w && w->enabled;
+}
+
+std::optional<Rect> ScriptedDesktop::WindowRect(WindowId window) {
+    Count("WindowRect");
+    const ScriptedWindow* w = Find(window);
+    if (!w) return std::nullopt;
+    return w->rect;
+}
+
+void ScriptedDesktop::EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) {
+    Count("EnumTopLevelWindows");
+    for (WindowId id : order_) {
+        const ScriptedWindow* w = Find(id);
+        if (w && w->topLevel && !visit(id)) return;
+    }
+}
+
+void ScriptedDesktop::EnumChildWindows(WindowId parent, const std::function<bool(WindowId)>& visit) {
+    Count("EnumChildWindows");
+    // Depth-first, parents before their children, as EnumChildWindows does.
+    std::function<bool(WindowId)> walk = [&](WindowId p) {
+        for (WindowId id : order_) {
+            const ScriptedWindow* w = Find(id);
+            if (!w || w->parent != p || id == p) continue;
+            if (!visit(id)) return false;
+            if (!walk(id)) return false;
+        }
+        return true;
+    };
+    if (Find(parent)) walk(parent);
+}
+
+bool ScriptedDesktop::AsyncKeyDown(int virtualKey) {
+    Count("AsyncKeyDown");
+    return keysDown_.count(virtualKey) != 0;
+}
+
+std::uintptr_t ScriptedDesktop::KeyboardLayout(std::uint32_t threadId) {
+    Count("KeyboardLayout");
+    auto it = layouts_.find(threadId);
+    return it == layouts_.end() ? 0 : it->second;
+}
+
+bool ScriptedDesktop::PostToWindow(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    Count("PostToWindow");
+    if (failPosts_) return false;
+    posted_.push_back({window, message, wParam, lParam});
+    return true;
+}
+
+bool ScriptedDesktop::SetTimer(WindowId window, std::uintptr_t id, std::uint32_t periodMs) {
+    Count("SetTimer");
+    if (failTimers_) return false;
+    timers_[{window, id}] = periodMs;
+    return true;
+}
+
+void ScriptedDesktop::KillTimer(WindowId window, std::uintptr_t id) {
+    Count("KillTimer");
+    timers_.erase({window, id});
+}
+
+}  // namespace tessel::testing

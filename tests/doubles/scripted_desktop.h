@@ -1,0 +1,90 @@
+#pragma once
+// A scripted desktop: windows, threads and keys as plain records, with a call
+// counter per operation so that tests can bound the platform traffic.
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/desktop.h"
+
+namespace tessel::testing {
+
+struct ScriptedWindow {
+    std::u16string className;
+    WindowId parent = kNoWindow;     // GetParent
+    WindowId root = kNoWindow;       // GA_ROOT; 0 means "the window itself"
+    WindowId rootOwner = kNoWindow;  // GA_ROOTOWNER; 0 means "the window itself"
+    std::uint32_t threadId = 0;
+    std::uint32_t processId = 0;
+    bool exists = true;
+    bool enabled = true;
+    bool topLevel = true;
+    Rect rect{};
+};
+
+struct PostedMessage {
+    WindowId window;
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+};
+
+class ScriptedDesktop : public Desktop {
+public:
+    // --- script ---
+    ScriptedWindow& AddWindow(WindowId id, ScriptedWindow w);
+    ScriptedWindow& Window(WindowId id) { return windows_.at(id); }
+    void SetForeground(WindowId id) { foreground_ = id; }
+    void SetGuiThreadInfo(std::uint32_t thread, const GuiThreadInfo& info) { guiInfo_[thread] = info; }
+    void SetKeyDown(int vk, bool down);
+    void SetLayout(std::uint32_t thread, std::uintptr_t hkl) { layouts_[thread] = hkl; }
+    void FailPosts(bool fail) { failPosts_ = fail; }
+    void FailTimers(bool fail) { failTimers_ = fail; }
+
+    // --- observation ---
+    int Calls(const std::string& operation) const;
+    int TotalCalls() const;
+    void ResetCalls() { calls_.clear(); }
+    const std::vector<PostedMessage>& Posted() const { return posted_; }
+    void ClearPosted() { posted_.clear(); }
+    // Active timers: (window, id) -> period.
+    const std::map<std::pair<WindowId, std::uintptr_t>, std::uint32_t>& Timers() const { return timers_; }
+    bool TimerRunning(WindowId window, std::uintptr_t id) const { return timers_.count({window, id}) != 0; }
+
+    // --- Desktop ---
+    WindowId ForegroundWindow() override;
+    std::uint32_t WindowThreadProcessId(WindowId window, std::uint32_t* processId) override;
+    std::optional<GuiThreadInfo> GuiThreadInfoOf(std::uint32_t threadId) override;
+    std::u16string ClassName(WindowId window) override;
+    WindowId Ancestor(WindowId window, AncestorKind kind) override;
+    WindowId Parent(WindowId window) override;
+    bool IsWindow(WindowId window) override;
+    bool IsWindowEnabled(WindowId window) override;
+    std::optional<Rect> WindowRect(WindowId window) override;
+    void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) override;
+    void EnumChildWindows(WindowId parent, const std::function<bool(WindowId)>& visit) override;
+    bool AsyncKeyDown(int virtualKey) override;
+    std::uintptr_t KeyboardLayout(std::uint32_t threadId) override;
+    bool PostToWindow(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    bool SetTimer(WindowId window, std::uintptr_t id, std::uint32_t periodMs) override;
+    void KillTimer(WindowId window, std::uintptr_t id) override;
+
+protected:
+    void Count(const char* operation) { ++calls_[operation]; }
+    const ScriptedWindow* Find(WindowId id) const;
+
+    std::map<WindowId, ScriptedWindow> windows_;
+    std::vector<WindowId> order_;  // creation order = enumeration order
+    WindowId foreground_ = kNoWindow;
+    std::map<std::uint32_t, GuiThreadInfo> guiInfo_;
+    std::set<int> keysDown_;
+    std::map<std::uint32_t, std::uintptr_t> layouts_;
+    std::map<std::string, int> calls_;
+    std::vector<PostedMessage> posted_;
+    std::map<std::pair<WindowId, std::uintptr_t>, std::uint32_t> timers_;
+    bool failPosts_ = false;
+    bool failTimers_ = false;
+};
+
+}  // namespace tessel::testing
