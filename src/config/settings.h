@@ -22,7 +22,7 @@ struct Settings {
     bool PlayJapaneseSound = true;
     bool PlayKoreanSound = true;
     bool PlaySounds = false;  // master switch, off by default
-    IndicatorPosition IndicatorPosition = IndicatorPosition::Below;
+    ::tessel::IndicatorPosition IndicatorPosition = ::tessel::IndicatorPosition::Below;
     Rgba IndicatorTextColor{0xFF, 0xFF, 0xFF, 0xA5};
     Rgba EnglishBackgroundColor{0xFF, 0x62, 0x62, 0xA5};
     Rgba JapaneseBackgroundColor{0x62, 0xFF, 0x62, 0xA5};
