@@ -1,0 +1,43 @@
+#pragma once
+// Loading and saving the settings file over a FileSystem.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "config/settings.h"
+#include "platform/files.h"
+
+namespace tessel {
+
+// The file's settings, or defaults for whatever is missing, unreadable or
+// invalid. Never creates the file.
+Settings LoadSettings(FileSystem& files, const std::string& path);
+
+struct SaveOutcome {
+    bool saved = false;
+    FsError error;  // why it was not saved
+};
+
+// Writes the whole file: creates missing directories (walking up until a
+// level exists, then top-down), creates or truncates the file, writes every
+// byte and closes it. Succeeds only when all of that did.
+SaveOutcome SaveSettingsFile(FileSystem& files, const std::string& path, const Settings& settings);
+
+// Creates `directory` and any missing ancestors. A level that exists as a
+// directory is fine; one that exists as a file is a failure.
+FsError CreateDirectoryTree(FileSystem& files, const std::string& directory);
+
+// Writes all of `bytes`, repeating after partial and interrupted writes; a
+// write that makes no progress is a failure.
+FsError WriteAll(WritableFile& file, std::string_view bytes);
+
+// The body of the save-failure box: a fixed sentence, the file's path and the
+// system's text with its code.
+std::string FormatSaveErrorText(std::string_view path, std::string_view osMessage,
+                                std::optional<std::uint32_t> osCode);
+
+// Caption of the save-failure box.
+inline constexpr std::string_view kSaveErrorCaption = "Tessel 설정 오류";
+
+}  // namespace tessel

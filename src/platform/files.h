@@ -1,0 +1,65 @@
+#pragma once
+// Whole-file reading and writing, the only file operations Tessel needs.
+// One Win32 implementation (files_win32.cpp); tests use an in-memory double.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessel {
+
+// How the portable logic needs to tell failures apart; the OS code and text
+// are kept for the user.
+enum class FsErrorKind : std::uint8_t {
+    None,           // success
+    NotFound,       // file or path not found
+    AlreadyExists,  // something is already there under that name
+    Interrupted,    // nothing happened; the same call may be repeated
+    Other,
+};
+
+struct FsError {
+    FsErrorKind kind = FsErrorKind::None;
+    // The operating system's error code, when the failure has one.
+    std::optional<std::uint32_t> osCode;
+    // The system's text for the error (trailing line break and spaces trimmed).
+    std::string message;
+
+    bool Ok() const { return kind == FsErrorKind::None; }
+};
+
+struct WriteResult {
+    std::size_t written = 0;
+    FsError error;
+};
+
+// A file open for writing. Destroying it without Close closes it quietly.
+class WritableFile {
+public:
+    virtual ~WritableFile() = default;
+    // Writes a prefix of `bytes`; may write fewer bytes than given.
+    virtual WriteResult Write(std::string_view bytes) = 0;
+    // Closes the file; a failed close means the data may not have arrived.
+    virtual FsError Close() = 0;
+};
+
+struct OpenResult {
+    std::unique_ptr<WritableFile> file;  // null on failure
+    FsError error;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // All bytes of an existing file; empty on any failure.
+    virtual std::optional<std::string> ReadWholeFile(const std::string& path) = 0;
+    // Creates one directory level.
+    virtual FsError MakeDirectory(const std::string& path) = 0;
+    virtual bool IsDirectory(const std::string& path) = 0;
+    // Creates the file when missing, truncates it to length 0 when present.
+    virtual OpenResult OpenForWriting(const std::string& path) = 0;
+};
+
+}  // namespace tessel
