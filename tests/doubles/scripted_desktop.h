@@ -51,6 +51,8 @@ public:
     // Active timers: (window, id) -> period.
     const std::map<std::pair<WindowId, std::uintptr_t>, std::uint32_t>& Timers() const { return timers_; }
     bool TimerRunning(WindowId window, std::uintptr_t id) const { return timers_.count({window, id}) != 0; }
+    // Whether a scripted window exists, without counting a call.
+    bool Exists(WindowId id) const { return Find(id) != nullptr; }
 
     // --- Desktop ---
     WindowId ForegroundWindow() override;

@@ -1,0 +1,17 @@
+#pragma once
+#include "platform/ime.h"
+
+namespace tessel {
+
+// The Ime operations on the real Input Method Manager.
+class Win32Ime final : public Ime {
+public:
+    WindowId DefaultImeWindow(WindowId window) override;
+    std::optional<std::uintptr_t> SendImeControl(WindowId imeWindow, std::uintptr_t wParam) override;
+    ImeContextId GetContext(WindowId window) override;
+    bool ReleaseContext(WindowId window, ImeContextId context) override;
+    bool OpenStatus(ImeContextId context) override;
+    std::optional<std::uint32_t> ConversionStatus(ImeContextId context) override;
+};
+
+}  // namespace tessel
