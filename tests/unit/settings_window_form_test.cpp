@@ -84,7 +84,9 @@ TEST(SettingsWindowForm, ControlTableIsConsistent) {
     std::set<int> ids;
     int edits = 0;
     for (const ControlSpec& c : kSettingsControls) {
-        if (c.id != 0) EXPECT_TRUE(ids.insert(c.id).second) << "duplicate id " << c.id;
+        if (c.id != 0) {
+            EXPECT_TRUE(ids.insert(c.id).second) << "duplicate id " << c.id;
+        }
         if (c.kind == ControlKind::ColourEdit) {
             // Each edit follows the label that names it in the error box.
             EXPECT_EQ(c.id, kColourRows[static_cast<std::size_t>(edits)].editId);
