@@ -1,0 +1,172 @@
+#include "platform/files_win32.h"
+
+#include <windows.h>
+
+#include <limits>
+
+#include "platform/win32_types_win32.h"
+
+namespace tessel {
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+class Handle {
+public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() {
+        if (Valid()) CloseHandle(h_);
+    }
+    bool Valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    HANDLE Get() const { return h_; }
+    // Gives up ownership; the caller closes.
+    HANDLE Release() {
+        HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return h;
+    }
+
+private:
+    HANDLE h_;
+};
+
+FsError LastError() { return FsErrorFromCode(GetLastError()); }
+
+class Win32WritableFile final : public WritableFile {
+public:
+    explicit Win32WritableFile(HANDLE h) : h_(h) {}
+    ~Win32WritableFile() override {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+
+    WriteResult Write(std::string_view bytes) override {
+        WriteResult r;
+        if (h_ == INVALID_HANDLE_VALUE) {
+            r.error = FsErrorFromCode(ERROR_INVALID_HANDLE);
+            return r;
+        }
+        const DWORD chunk = bytes.size() > std::numeric_limits<DWORD>::max() / 2
+                                ? std::numeric_limits<DWORD>::max() / 2
+                                : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(h_, bytes.data(), chunk, &written, nullptr)) {
+            r.error = LastError();
+            return r;
+        }
+        r.written = written;
+        return r;
+    }
+
+    FsError Close() override {
+        if (h_ == INVALID_HANDLE_VALUE) return FsError{};
+        HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        if (!CloseHandle(h)) return LastError();
+        return FsError{};
+    }
+
+private:
+    HANDLE h_;
+};
+
+}  // namespace
+
+std::string SystemErrorText(std::uint32_t code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    if (length == 0 || buffer == nullptr) {
+        if (buffer) LocalFree(buffer);
+        return "알 수 없는 시스템 오류입니다.";
+    }
+    std::string text = Narrow(std::wstring_view(buffer, length));
+    LocalFree(buffer);
+    // FormatMessageW ends its texts with CR LF (sometimes a space first).
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '\t'))
+        text.pop_back();
+    return text;
+}
+
+FsError FsErrorFromCode(std::uint32_t code) {
+    FsError e;
+    switch (code) {
+        case ERROR_SUCCESS:
+            // A failing call that left no code still failed.
+            e.kind = FsErrorKind::Other;
+            break;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            e.kind = FsErrorKind::NotFound;
+            break;
+        case ERROR_ALREADY_EXISTS:
+        case ERROR_FILE_EXISTS:
+            e.kind = FsErrorKind::AlreadyExists;
+            break;
+        default:
+            e.kind = FsErrorKind::Other;
+            break;
+    }
+    e.osCode = code;
+    e.message = SystemErrorText(code);
+    return e;
+}
+
+std::optional<std::string> Win32FileSystem::ReadWholeFile(const std::string& path) {
+    Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return std::nullopt;
+    std::string bytes;
+    LARGE_INTEGER size{};
+    // The size is only a hint: the file may change while it is read.
+    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 30))
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    char buffer[64 * 1024];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE) break;
+            return std::nullopt;
+        }
+        if (got == 0) break;
+        bytes.append(buffer, got);
+    }
+    return bytes;
+}
+
+FsError Win32FileSystem::MakeDirectory(const std::string& path) {
+    if (CreateDirectoryW(Wide(path).c_str(), nullptr)) return FsError{};
+    return LastError();
+}
+
+bool Win32FileSystem::IsDirectory(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+OpenResult Win32FileSystem::OpenForWriting(const std::string& path) {
+    OpenResult result;
+    // OPEN_ALWAYS plus an explicit truncation: CREATE_ALWAYS would fail on a
+    // hidden or system file that the user may have made of it.
+    Handle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        result.error = LastError();
+        return result;
+    }
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        FILE_END_OF_FILE_INFO end{};
+        end.EndOfFile.QuadPart = 0;
+        if (!SetFileInformationByHandle(file.Get(), FileEndOfFileInfo, &end, sizeof end)) {
+            result.error = LastError();
+            return result;
+        }
+    }
+    result.file = std::make_unique<Win32WritableFile>(file.Release());
+    return result;
+}
+
+}  // namespace tessel

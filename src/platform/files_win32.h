@@ -1,0 +1,25 @@
+#pragma once
+// The Win32 file system: CreateFileW, ReadFile, WriteFile, CreateDirectoryW.
+#include <cstdint>
+#include <string>
+
+#include "platform/files.h"
+
+namespace tessel {
+
+class Win32FileSystem final : public FileSystem {
+public:
+    std::optional<std::string> ReadWholeFile(const std::string& path) override;
+    FsError MakeDirectory(const std::string& path) override;
+    bool IsDirectory(const std::string& path) override;
+    OpenResult OpenForWriting(const std::string& path) override;
+};
+
+// The system's text for a Win32 error code (FormatMessageW), trailing line
+// break and spaces trimmed.
+std::string SystemErrorText(std::uint32_t code);
+
+// An FsError for a Win32 error code, with its kind and text.
+FsError FsErrorFromCode(std::uint32_t code);
+
+}  // namespace tessel
