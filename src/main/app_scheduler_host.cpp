@@ -1,0 +1,46 @@
+#include "main/app_scheduler_host.h"
+
+#include "badge/badge.h"
+#include "main/app_state_ops.h"
+#include "main/update_cycle.h"
+
+namespace tessel {
+
+void AppSchedulerHost::FullUpdate() { tessel::FullUpdate(state_); }
+void AppSchedulerHost::RefreshMode() { tessel::RefreshMode(state_); }
+bool AppSchedulerHost::RefreshCaret() { return tessel::RefreshCaret(state_); }
+void AppSchedulerHost::InvalidateCaretCaches() { tessel::InvalidateCaretCaches(state_); }
+
+void AppSchedulerHost::TickTopmostCountdown() {
+    if (!state_.badgePlatform) return;
+    tessel::TickTopmostCountdown(state_.badge, *state_.badgePlatform, [this] {
+        tessel::InvalidateCaretCaches(state_);
+        RequestFullUpdate(state_.sched);
+    });
+}
+
+void AppSchedulerHost::ReassertTopmost() {
+    if (state_.badgePlatform) tessel::ReassertTopmost(state_.badge, *state_.badgePlatform);
+}
+
+void AppSchedulerHost::ArmTopmostCountdown() { state_.badge.TopmostCountdown = 3; }
+
+void AppSchedulerHost::ForgetShellHostState() { ForgetShellHost(state_); }
+
+bool AppSchedulerHost::ReadTaskbarIndicator() {
+    // The taskbar input indicator is read through UI Automation, which this
+    // build does not reach yet: there is never a new reading.
+    return false;
+}
+
+bool AppSchedulerHost::TaskManagerMode() const { return state_.taskManagerMode; }
+void AppSchedulerHost::SwitchOffTaskManagerMode() { state_.taskManagerMode = false; }
+bool AppSchedulerHost::BadgeVisible() const { return state_.badge.Visible; }
+bool AppSchedulerHost::LastCaretFound() const { return state_.lastCaret.Found; }
+bool AppSchedulerHost::BadgeDrawnModeIsNone() const { return state_.badge.Content.Mode == InputMode::None; }
+bool AppSchedulerHost::ShutdownDone() const { return state_.shutdownDone; }
+bool AppSchedulerHost::RawInputRegistered() const { return state_.rawInputRegistered; }
+bool AppSchedulerHost::AllHooksInstalled() const { return state_.HooksComplete(); }
+WindowId AppSchedulerHost::MainWindow() const { return state_.mainWindow; }
+
+}  // namespace tessel

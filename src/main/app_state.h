@@ -1,0 +1,84 @@
+#pragma once
+// The one record of the running program. Start-up creates it, the main window
+// owns it while it exists, and it is freed after the message loop ends.
+// Handles of the Win32 shell that need RAII owners live in ShellResources,
+// which only the Win32 shell sees.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "badge/badge_platform.h"
+#include "badge/badge_state.h"
+#include "badge/mode_sound.h"
+#include "config/settings.h"
+#include "editability/caret_info.h"
+#include "input_mode/ime_query_state.h"
+#include "platform/clock.h"
+#include "platform/desktop.h"
+#include "main/scheduling_state.h"
+#include "main/shell_host_state.h"
+#include "platform/ime.h"
+#include "platform/processes.h"
+#include "platform/sound.h"
+#include "platform/types.h"
+
+namespace tessel {
+
+struct ShellResources;  // Win32-only owners (mutex, icon, hooks, COM objects)
+
+// Window messages of the main window (WM_WINEVENT_PENDING is with the scheduling state).
+constexpr std::uint32_t kWmTrayNotify = 0x8001;    // WM_APP + 1
+constexpr std::uint32_t kWmShowSettings = 0x8002;  // WM_APP + 2
+
+struct AppState {
+    // Platform seams; the Win32 shell points them at the real implementations.
+    Clock* clock = nullptr;
+    Desktop* desktop = nullptr;
+    BadgePlatform* badgePlatform = nullptr;
+    Ime* ime = nullptr;
+    Sound* sound = nullptr;
+    Processes* processes = nullptr;
+    ShellResources* shell = nullptr;
+
+    // Handles and owned resources (the owners themselves are in ShellResources).
+    std::uintptr_t instance = 0;
+    WindowId mainWindow = kNoWindow;
+    WindowId HintWindow = kNoWindow;
+    WindowId settingsWindow = kNoWindow;
+    std::uint32_t taskbarCreatedMessage = 0;
+    std::uint32_t ConsoleAttachment = 0;
+    bool comInitialised = false;
+    Settings settings;
+    std::string exeDirectory;
+    std::string SettingsFilePath;
+
+    // Lifecycle flags.
+    bool shutdownDone = false;
+    bool rawInputRegistered = false;
+    bool IconAdded = false;
+    std::array<bool, 4> hookInstalled{};  // foreground, focus, location change, text selection
+
+    // Scheduling of updates (owned by the event handlers).
+    SchedulingState sched;
+
+    // Indicator state.
+    BadgeState badge;
+    ModeState mode;
+    ImeQueryState imeQuery;
+    ShellHostState shellHost;
+    CaretInfo lastCaret;
+    bool CaretNearTop = false;
+    std::optional<Rect> KeepOutRect;
+    WindowId imeHostWindow = kNoWindow;
+    std::uint32_t imeHostProcessId = 0;
+    bool taskManagerMode = false;
+    std::uint32_t taskManagerProcessId = 0;
+    std::uint8_t TaskbarReading = 2;
+
+    bool HooksComplete() const {
+        return hookInstalled[0] && hookInstalled[1] && hookInstalled[2] && hookInstalled[3];
+    }
+};
+
+}  // namespace tessel

@@ -1,0 +1,32 @@
+#include "main/app_teardown_win32.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include "main/shell_resources_win32.h"
+
+namespace tessel {
+
+void DestroyAppState(AppState* state) {
+    if (!state) return;
+    state->exeDirectory.clear();
+    state->SettingsFilePath.clear();
+    state->imeQuery = ImeQueryState{};
+
+    if (state->ConsoleAttachment != 0) {
+        ::FreeConsole();
+        state->ConsoleAttachment = 0;
+    }
+
+    if (ShellResources* shell = state->shell) {
+        // Release order: walker before the automation object that made it.
+        shell->rawWalker.Reset();
+        shell->automation.Reset();
+    }
+    if (state->comInitialised) ::CoUninitialize();
+
+    delete state->shell;
+    delete state;
+}
+
+}  // namespace tessel

@@ -1,0 +1,23 @@
+#pragma once
+// Shell surfaces (Start, search) whose text input another process serves, and
+// Task Manager's search box.
+#include <string_view>
+
+#include "main/focus_snapshot.h"
+#include "platform/desktop.h"
+
+namespace tessel {
+
+// True for the shell's host processes, compared in ASCII lower case.
+bool IsShellHostProcessName(std::u16string_view exeName);
+
+// Foreground "TaskManagerWindow" with focus on "Windows.UI.Input.InputSite.WindowClass".
+bool IsTaskManagerSearchBox(Desktop& desktop, WindowId foreground, WindowId focus);
+
+// The foreground thread's GUI state now.
+FocusSnapshot TakeFocusSnapshot(Desktop& desktop);
+
+// A rectangle with positive width and height.
+bool IsNonEmpty(const Rect& r);
+
+}  // namespace tessel

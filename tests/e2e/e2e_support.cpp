@@ -1,0 +1,173 @@
+#include "e2e/e2e_support.h"
+
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+namespace tessel::e2e {
+
+std::wstring BuildDirectory() {
+    wchar_t path[MAX_PATH];
+    DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path, n);
+    return p.substr(0, p.find_last_of(L"\\/"));
+}
+
+Sandbox::Sandbox() {
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    static int counter = 0;
+    dir_ = std::wstring(temp) + L"tessel-e2e-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++counter) + L"-" + std::to_wstring(::GetTickCount());
+    ::CreateDirectoryW(dir_.c_str(), nullptr);
+    ::CopyFileW((BuildDirectory() + L"\\Tessel.exe").c_str(), Exe().c_str(), FALSE);
+}
+
+Sandbox::~Sandbox() {
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((dir_ + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = dir_ + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ::RemoveDirectoryW(full.c_str());
+            else {
+                ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(full.c_str());
+            }
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(dir_.c_str());
+}
+
+bool Sandbox::Exists(const std::wstring& name) const {
+    return ::GetFileAttributesW(Path(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Sandbox::ReadFile(const std::wstring& name) const {
+    HANDLE f = ::CreateFileW(Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return {};
+    std::string out;
+    char buf[4096];
+    DWORD got = 0;
+    while (::ReadFile(f, buf, sizeof(buf), &got, nullptr) && got) out.append(buf, got);
+    ::CloseHandle(f);
+    return out;
+}
+
+void Sandbox::WriteFile(const std::wstring& name, const std::string& bytes) const {
+    HANDLE f = ::CreateFileW(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(f);
+}
+
+Process::Process(const std::wstring& exe, const std::wstring& workingDir) {
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    std::wstring cmd = L"\"" + exe + L"\"";
+    if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          workingDir.empty() ? nullptr : workingDir.c_str(), &si, &info_))
+        info_ = {};
+}
+
+Process::~Process() {
+    if (info_.hProcess) {
+        if (Running()) Kill();
+        ::CloseHandle(info_.hProcess);
+    }
+    if (info_.hThread) ::CloseHandle(info_.hThread);
+}
+
+bool Process::Running() const { return info_.hProcess && ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+
+bool Process::WaitExit(std::chrono::milliseconds timeout, DWORD* exitCode) {
+    if (!info_.hProcess) return false;
+    if (::WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return false;
+    if (exitCode) ::GetExitCodeProcess(info_.hProcess, exitCode);
+    return true;
+}
+
+void Process::Kill() {
+    if (!info_.hProcess) return;
+    ::TerminateProcess(info_.hProcess, 99);
+    ::WaitForSingleObject(info_.hProcess, 5000);
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout, std::chrono::milliseconds step) {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        // Keep our own queue serviced while waiting (we may own windows).
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        std::this_thread::sleep_for(step);
+    }
+}
+
+namespace {
+struct EnumData {
+    DWORD pid;
+    std::wstring cls;
+    std::vector<HWND>* out;
+};
+BOOL CALLBACK Collect(HWND w, LPARAM p) {
+    auto* d = reinterpret_cast<EnumData*>(p);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(w, &pid);
+    if (pid == d->pid && (d->cls.empty() || ClassOf(w) == d->cls)) d->out->push_back(w);
+    return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> WindowsOf(DWORD processId, const std::wstring& className) {
+    std::vector<HWND> out;
+    EnumData data{processId, className, &out};
+    ::EnumWindows(Collect, reinterpret_cast<LPARAM>(&data));
+    return out;
+}
+
+HWND MainWindowOf(DWORD processId) {
+    auto w = WindowsOf(processId, L"Tessel.MainWindow");
+    return w.empty() ? nullptr : w.front();
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t buf[256];
+    int n = ::GetClassNameW(window, buf, 256);
+    return std::wstring(buf, n > 0 ? n : 0);
+}
+
+std::wstring TitleOf(HWND window) {
+    wchar_t buf[256];
+    int n = ::GetWindowTextW(window, buf, 256);
+    return std::wstring(buf, n > 0 ? n : 0);
+}
+
+RunningTessel::RunningTessel(const Sandbox& sandbox) : process_(sandbox.Exe(), sandbox.Dir()) {
+    if (!process_.Started()) return;
+    WaitFor([&] { return (main_ = MainWindowOf(process_.Id())) != nullptr || !process_.Running(); },
+            std::chrono::seconds(20));
+}
+
+RunningTessel::~RunningTessel() {
+    if (!closed_ && process_.Running()) Close();
+}
+
+long RunningTessel::Close(std::chrono::milliseconds timeout) {
+    closed_ = true;
+    if (main_) ::PostMessageW(main_, WM_CLOSE, 0, 0);
+    DWORD code = 0;
+    if (!process_.WaitExit(timeout, &code)) return -1;
+    return static_cast<long>(code);
+}
+
+}  // namespace tessel::e2e

@@ -1,0 +1,83 @@
+#pragma once
+// Starting and watching the real Tessel.exe from a test.
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tessel::e2e {
+
+// Directory of the running test executable (Tessel.exe is built beside it).
+std::wstring BuildDirectory();
+
+// A fresh directory with a copy of Tessel.exe, removed with its contents at the end.
+class Sandbox {
+public:
+    Sandbox();
+    ~Sandbox();
+    Sandbox(const Sandbox&) = delete;
+    Sandbox& operator=(const Sandbox&) = delete;
+    const std::wstring& Dir() const { return dir_; }
+    std::wstring Exe() const { return dir_ + L"\\Tessel.exe"; }
+    std::wstring Path(const std::wstring& name) const { return dir_ + L"\\" + name; }
+    bool Exists(const std::wstring& name) const;
+    std::string ReadFile(const std::wstring& name) const;
+    void WriteFile(const std::wstring& name, const std::string& bytes) const;
+
+private:
+    std::wstring dir_;
+};
+
+// One started process.
+class Process {
+public:
+    explicit Process(const std::wstring& exe, const std::wstring& workingDir = L"");
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    bool Started() const { return info_.hProcess != nullptr; }
+    DWORD Id() const { return info_.dwProcessId; }
+    HANDLE Handle() const { return info_.hProcess; }
+    bool Running() const;
+    // Waits for the end; false on time-out.
+    bool WaitExit(std::chrono::milliseconds timeout, DWORD* exitCode = nullptr);
+    void Kill();
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+// Polls until `done` holds or the time is up.
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout,
+             std::chrono::milliseconds step = std::chrono::milliseconds(20));
+
+// Top-level windows of a process with the given class (empty: any class).
+std::vector<HWND> WindowsOf(DWORD processId, const std::wstring& className = L"");
+
+// The main window of a Tessel process, null until it exists.
+HWND MainWindowOf(DWORD processId);
+
+std::wstring ClassOf(HWND window);
+std::wstring TitleOf(HWND window);
+
+// Starts Tessel in `sandbox` and waits for its main window; ends it (WM_CLOSE)
+// when destroyed.
+class RunningTessel {
+public:
+    explicit RunningTessel(const Sandbox& sandbox);
+    ~RunningTessel();
+    bool Ready() const { return main_ != nullptr; }
+    HWND Main() const { return main_; }
+    Process& Proc() { return process_; }
+    // WM_CLOSE and wait; the exit code, or -1 on time-out.
+    long Close(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+private:
+    Process process_;
+    HWND main_ = nullptr;
+    bool closed_ = false;
+};
+
+}  // namespace tessel::e2e
