@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "tray/menu_placement.h"
 #include "tray/tray_commands.h"
 #include "tray_settings_fixture.h"
 
@@ -172,6 +173,40 @@ TEST_F(TrayWin32, MenuClosedWithoutAChoiceRunsNoCommand) {
     EXPECT_FALSE(state_->settings.PlaySounds);
     EXPECT_TRUE(IsWindow(MainHwnd(*state_)));
     EXPECT_FALSE(SettingsFileExists());
+}
+
+// Chooses the first item with the keyboard: the command runs after the menu
+// has closed, and the menu sits where the placement rules put it.
+TEST_F(TrayWin32, MenuChoiceRunsItsCommandAndTheMenuOpensAtThePlacement) {
+    static HWND menuWindow = nullptr;
+    static RECT menuRect{};
+    menuWindow = nullptr;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        menuWindow = FindWindowW(L"#32768", nullptr);
+        if (!menuWindow) {
+            EndMenu();
+            return;
+        }
+        GetWindowRect(menuWindow, &menuRect);
+        PostMessageW(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(menuWindow, WM_KEYDOWN, VK_RETURN, 0);
+    });
+    const Point anchor{600, 500};
+    ShowTrayMenu(*state_, anchor);
+    KillTimer(nullptr, timer);
+    ASSERT_NE(menuWindow, nullptr) << "the menu never opened";
+    EXPECT_TRUE(state_->settings.PlaySounds);
+    EXPECT_NE(SettingsFileText().find("PlaySounds=1"), std::string::npos);
+
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint(POINT{anchor.x, anchor.y}, MONITOR_DEFAULTTONEAREST), &info));
+    const MenuPlacement p = PlaceTrayMenu(std::nullopt, anchor, ToRect(info.rcMonitor), ToRect(info.rcWork));
+    const LONG x = (p.flags & kTpmRightAlign) ? menuRect.right : menuRect.left;
+    const LONG y = (p.flags & kTpmBottomAlign) ? menuRect.bottom : menuRect.top;
+    EXPECT_EQ(x, p.position.x);
+    EXPECT_EQ(y, p.position.y);
 }
 
 }  // namespace
