@@ -27,11 +27,7 @@ void AppSchedulerHost::ArmTopmostCountdown() { state_.badge.TopmostCountdown = 3
 
 void AppSchedulerHost::ForgetShellHostState() { ForgetShellHost(state_); }
 
-bool AppSchedulerHost::ReadTaskbarIndicator() {
-    // The taskbar input indicator is read through UI Automation, which this
-    // build does not reach yet: there is never a new reading.
-    return false;
-}
+bool AppSchedulerHost::ReadTaskbarIndicator() { return tessel::ReadTaskbarIndicator(state_); }
 
 bool AppSchedulerHost::TaskManagerMode() const { return state_.taskManagerMode; }
 void AppSchedulerHost::SwitchOffTaskManagerMode() { state_.taskManagerMode = false; }

@@ -13,11 +13,16 @@
 #include "badge/mode_sound.h"
 #include "config/settings.h"
 #include "editability/caret_info.h"
+#include "editability/caret_locator_state.h"
+#include "editability/caret_sources.h"
 #include "input_mode/ime_query_state.h"
+#include "input_mode/query_ime_status.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
+#include "main/editability_decision.h"
 #include "main/scheduling_state.h"
 #include "main/shell_host_state.h"
+#include "main/win_event_coalescer.h"
 #include "platform/ime.h"
 #include "platform/processes.h"
 #include "platform/sound.h"
@@ -39,6 +44,9 @@ struct AppState {
     Ime* ime = nullptr;
     Sound* sound = nullptr;
     Processes* processes = nullptr;
+    CaretSources* caretSources = nullptr;
+    ImeHostDiscovery* imeHosts = nullptr;
+    WinEventCoalescer* coalescer = nullptr;  // the process-wide one in the program
     ShellResources* shell = nullptr;
 
     // Handles and owned resources (the owners themselves are in ShellResources).
@@ -67,6 +75,8 @@ struct AppState {
     ModeState mode;
     ImeQueryState imeQuery;
     ShellHostState shellHost;
+    CaretLocatorState caretLocator;
+    EditabilityVerdict editabilityVerdict;
     CaretInfo lastCaret;
     bool CaretNearTop = false;
     std::optional<Rect> KeepOutRect;

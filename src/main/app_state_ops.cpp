@@ -3,16 +3,15 @@
 namespace tessel {
 
 void InvalidateCaretCaches(AppState& state) {
-    // The caret-location caches arrive with the caret locator; until then the
-    // only cached caret fact is the top-band flag.
+    state.editabilityVerdict = EditabilityVerdict{};
+    InvalidateCaretLocatorCaches(state.caretLocator);
     state.CaretNearTop = false;
+    if (state.caretSources) state.caretSources->ReleaseFocusedElement();
 }
 
 void ForgetLastMode(AppState& state) { state.mode.LastMode = InputMode::None; }
 
-void ForgetShellHost(AppState& state) {
-    state.shellHost = ShellHostState{};
-}
+void ForgetShellHost(AppState& state) { state.shellHost = ShellHostState{}; }
 
 void InitialiseAppState(AppState& state, MonoTime startTime) { state.sched = MakeSchedulingState(startTime); }
 

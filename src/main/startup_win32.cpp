@@ -16,6 +16,7 @@
 #include "main/app_state_ops.h"
 #include "main/app_teardown_win32.h"
 #include "main/main_window_win32.h"
+#include "main/win_event_coalescer.h"
 #include "main/shell_resources_win32.h"
 #include "platform/clock.h"
 #include "badge/badge_platform_win32.h"
@@ -118,6 +119,10 @@ int RunTessel() {
     static Win32Ime ime;
     static Win32Sound sound;
     static Win32Processes processes;
+    // The accessibility, Outlook, console and UI Automation caret sources are
+    // not reached yet: every one of them answers "not found".
+    static CaretSources caretSources;
+    static NoImeHostDiscovery imeHosts;
 
     DeclareDpiAwareness();
 
@@ -183,6 +188,9 @@ int RunTessel() {
     state->ime = &ime;
     state->sound = &sound;
     state->processes = &processes;
+    state->caretSources = &caretSources;
+    state->imeHosts = &imeHosts;
+    state->coalescer = &ProcessWinEventCoalescer();
     state->shell = shell.release();
     state->instance = reinterpret_cast<std::uintptr_t>(instance);
     state->taskbarCreatedMessage = taskbarCreated;

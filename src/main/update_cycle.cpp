@@ -1,9 +1,20 @@
 #include "main/update_cycle.h"
 
 #include "badge/badge.h"
+#include "badge/mode_sound.h"
+#include "editability/accessibility_caret_search.h"
+#include "editability/caret_locator.h"
+#include "editability/window_classification.h"
+#include "input_mode/classify_input_mode.h"
+#include "input_mode/query_ime_status.h"
+#include "main/app_state_ops.h"
+#include "main/editability_decision.h"
+#include "main/shell_surface.h"
 
 namespace tessel {
 namespace {
+
+constexpr Duration kShellHostReuse = Ms(250);
 
 // The badge disappears; the mode last shown is kept so that returning to the
 // same mode later stays silent.
@@ -13,17 +24,174 @@ void Hide(AppState& state) {
     state.KeepOutRect.reset();
     state.imeHostWindow = kNoWindow;
     state.imeHostProcessId = 0;
-    if (state.badgePlatform) HideBadge(state.badge, *state.badgePlatform);
-    else state.badge.Visible = false;
+    HideBadge(state.badge, *state.badgePlatform);
+}
+
+void SetEventTarget(AppState& state, std::uint32_t processId) {
+    if (state.coalescer) state.coalescer->SetEventTargetProcessId(processId);
+}
+
+ImeStatus QueryStatus(AppState& state, const FocusSnapshot& snapshot, WindowId hostWindow, std::uint32_t hostPid) {
+    NoImeHostDiscovery none;
+    ImeQueryServices services{*state.desktop, *state.ime, *state.clock, state.imeHosts ? *state.imeHosts : none};
+    return QueryImeStatus(state.imeQuery, snapshot, hostWindow, hostPid, services);
+}
+
+void Apply(AppState& state, const ImeStatus& status, const CaretInfo& caret, const std::optional<Rect>& keepOut) {
+    ModeServices services{*state.clock, *state.badgePlatform, *state.sound};
+    ApplyMode(state.mode, state.badge, services, state.settings, state.exeDirectory, status,
+              BadgeAnchor{caret.X, caret.Top, caret.Bottom}, keepOut);
+}
+
+std::uint32_t CompositionCells(InputMode mode) {
+    return (mode == InputMode::Hiragana || mode == InputMode::Katakana || mode == InputMode::Korean) ? 2 : 1;
+}
+
+CaretLocation Locate(AppState& state, const FocusSnapshot& snapshot, std::uint32_t cells) {
+    CaretContext context{*state.desktop, *state.clock, *state.caretSources};
+    CaretLocation location = LocateCaret(context, state.caretLocator, snapshot, cells);
+    state.CaretNearTop = location.caretNearTop;
+    return location;
+}
+
+// Task Manager's search box: the taskbar indicator reading is in force
+// while it has the focus, polled by its own timer.
+void UpdateTaskManagerMode(AppState& state, const FocusSnapshot& snapshot) {
+    Desktop& desktop = *state.desktop;
+    if (IsTaskManagerSearchBox(desktop, snapshot.foreground, snapshot.focus)) {
+        if (state.taskManagerMode && state.taskManagerProcessId == snapshot.processId) return;
+        state.taskManagerProcessId = snapshot.processId;
+        state.TaskbarReading = state.mode.LastMode == InputMode::Korean    ? 1
+                               : state.mode.LastMode == InputMode::English ? 0
+                                                                           : 2;
+        if (!state.taskManagerMode) {
+            state.taskManagerMode = true;
+            ReadTaskbarIndicator(state);
+            desktop.SetTimer(state.mainWindow, kTaskManagerTimerId, kTaskManagerPeriodMs);
+        }
+    } else if (state.taskManagerMode) {
+        state.taskManagerMode = false;
+        desktop.KillTimer(state.mainWindow, kTaskManagerTimerId);
+    }
+}
+
+struct InputHost {
+    WindowId window = kNoWindow;
+    std::uint32_t processId = 0;
+};
+
+// Shell surfaces: the keep-out frame and the process that really serves input.
+InputHost ExamineShellSurface(AppState& state, const FocusSnapshot& snapshot, std::optional<Rect>& keepOut) {
+    Desktop& desktop = *state.desktop;
+    ShellHostState& shell = state.shellHost;
+    if (snapshot.foreground != shell.lastForeground) {
+        shell.lastForeground = snapshot.foreground;
+        std::uint32_t pid = 0;
+        desktop.WindowThreadProcessId(snapshot.foreground, &pid);
+        std::optional<std::u16string> exe = pid && state.processes ? state.processes->ExecutableName(pid) : std::nullopt;
+        shell.isShellHost = exe && IsShellHostProcessName(*exe);
+        shell.uiaFocusWindow = kNoWindow;
+        shell.uiaFocusProcessId = 0;
+        shell.lookupTime.reset();
+        SetEventTarget(state, 0);
+    }
+    if (!shell.isShellHost) {
+        SetEventTarget(state, 0);
+        keepOut.reset();
+        return {};
+    }
+
+    if (auto frame = desktop.ExtendedFrameBounds(snapshot.foreground); frame && IsNonEmpty(*frame)) keepOut = frame;
+    else if (auto rect = desktop.WindowRect(snapshot.foreground); rect && IsNonEmpty(*rect)) keepOut = rect;
+    else keepOut.reset();
+
+    MonoTime now = state.clock->Now();
+    if (!AtMostAgo(now, shell.lookupTime, kShellHostReuse)) {
+        UiaFocusOwner owner = UiaFocusLookup(desktop, *state.caretSources, snapshot);
+        shell.uiaFocusWindow = owner.UiaFocusWindow;
+        shell.uiaFocusProcessId = owner.UiaFocusProcessId;
+        shell.lookupTime = now;
+    }
+    SetEventTarget(state, shell.uiaFocusProcessId);
+    return {shell.uiaFocusWindow, shell.uiaFocusProcessId};
 }
 
 }  // namespace
 
+bool ReadTaskbarIndicator(AppState&) {
+    // The taskbar's input indicator is read through UI Automation, which is
+    // not reached yet: the guessed reading stays and never changes.
+    return false;
+}
+
 void FullUpdate(AppState& state) {
+    Desktop& desktop = *state.desktop;
     MarkFullUpdateStarted(state.sched, state.clock->Now());
-    // Until the caret locator exists no caret can be accepted, so every full
-    // update ends hidden.
-    Hide(state);
+
+    FocusSnapshot snapshot = TakeFocusSnapshot(desktop);
+    UpdateTaskManagerMode(state, snapshot);
+    RekeyTargetMemo(state.caretLocator.targetMemo, snapshot);
+
+    if (!snapshot.foreground) {
+        state.caretSources->ReleaseFocusedElement();
+        Hide(state);
+        return;
+    }
+
+    MonoTime decisionTime = state.clock->Now();
+    ForegroundClass foreground = ClassifyForeground(desktop, state.caretLocator.classification, snapshot.foreground);
+    if (!foreground.ClassicConsole && state.ConsoleAttachment != 0) {
+        if (state.processes) state.processes->FreeConsole();
+        state.ConsoleAttachment = 0;
+    }
+
+    EditabilityInputs inputs{desktop, *state.caretSources, state.caretLocator.targetMemo, snapshot, foreground,
+                             decisionTime};
+    if (!DecideEditability(inputs, state.editabilityVerdict).show) {
+        Hide(state);
+        return;
+    }
+
+    std::optional<Rect> keepOut;
+    InputHost host = ExamineShellSurface(state, snapshot, keepOut);
+
+    ImeStatus status = QueryStatus(state, snapshot, host.window, host.processId);
+    if (status.Source == StatusSource::Unavailable && host.window == kNoWindow && host.processId == 0) {
+        UiaFocusOwner owner = UiaFocusLookup(desktop, *state.caretSources, snapshot);
+        if (owner.UiaFocusWindow != kNoWindow || owner.UiaFocusProcessId != 0) {
+            SetEventTarget(state, owner.UiaFocusProcessId);
+            host = {owner.UiaFocusWindow, owner.UiaFocusProcessId};
+            status = QueryStatus(state, snapshot, host.window, host.processId);
+        }
+    }
+    if (state.taskManagerMode) ApplyTaskbarOverride(status, state.TaskbarReading);
+
+    if (status.Source == StatusSource::Unavailable) {
+        state.lastCaret = CaretInfo{};
+        state.badge.NearTop = false;
+        state.KeepOutRect.reset();
+        state.imeHostWindow = kNoWindow;
+        state.imeHostProcessId = 0;
+        Apply(state, status, CaretInfo{false, 0, 0, 1}, keepOut);
+        return;
+    }
+
+    std::optional<InputMode> mode = ClassifyInputMode(status);
+    std::uint32_t cells = mode ? CompositionCells(*mode) : 1;
+    CaretLocation location = Locate(state, snapshot, cells);
+    if (!location.caret.Found) {
+        Hide(state);
+        return;
+    }
+
+    state.lastCaret = location.caret;
+    state.badge.NearTop = location.caretNearTop;
+    state.KeepOutRect = keepOut;
+    state.imeHostWindow = host.window;
+    state.imeHostProcessId = host.processId;
+    Apply(state, status, location.caret, keepOut);
+
+    if (state.badge.Visible && !state.badge.NearTop) state.badge.TopmostCountdown = 0;
 }
 
 void RefreshMode(AppState& state) {
@@ -31,13 +199,36 @@ void RefreshMode(AppState& state) {
         FullUpdate(state);
         return;
     }
-    FullUpdate(state);
+    FocusSnapshot snapshot = TakeFocusSnapshot(*state.desktop);
+    ImeStatus status = QueryStatus(state, snapshot, state.imeHostWindow, state.imeHostProcessId);
+    if (state.taskManagerMode) ApplyTaskbarOverride(status, state.TaskbarReading);
+    if (status.Source == StatusSource::Unavailable) {
+        FullUpdate(state);
+        return;
+    }
+    Apply(state, status, state.lastCaret, state.KeepOutRect);
 }
 
 bool RefreshCaret(AppState& state) {
     MarkCaretRefreshStarted(state.sched);
-    FullUpdate(state);
-    return false;
+    InputMode mode = state.badge.Content.Mode;
+    if (mode == InputMode::None || !state.badge.Visible || !state.lastCaret.Found) {
+        FullUpdate(state);
+        return false;
+    }
+    InvalidateTargetMemo(state.caretLocator.targetMemo);
+    FocusSnapshot snapshot = TakeFocusSnapshot(*state.desktop);
+    CaretLocation location = Locate(state, snapshot, CompositionCells(mode));
+    if (!location.caret.Found) {
+        FullUpdate(state);
+        return false;
+    }
+    MarkCaretRefreshed(state.sched, state.clock->Now());
+    state.lastCaret = location.caret;
+    state.badge.NearTop = location.caretNearTop;
+    ShowBadge(state.badge, *state.badgePlatform, state.settings, mode, state.mode.LastCapsLock,
+              BadgeAnchor{location.caret.X, location.caret.Top, location.caret.Bottom}, state.KeepOutRect);
+    return true;
 }
 
 }  // namespace tessel

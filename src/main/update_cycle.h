@@ -13,4 +13,7 @@ void RefreshMode(AppState& state);
 // Locates the caret again and moves the badge; false when it fell back to FullUpdate.
 bool RefreshCaret(AppState& state);
 
+// Reads the taskbar's input indicator into TaskbarReading; true when it changed.
+bool ReadTaskbarIndicator(AppState& state);
+
 }  // namespace tessel

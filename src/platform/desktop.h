@@ -28,10 +28,30 @@ public:
     virtual bool IsWindow(WindowId window) = 0;
     virtual bool IsWindowEnabled(WindowId window) = 0;
     virtual std::optional<Rect> WindowRect(WindowId window) = 0;
+    // DwmGetWindowAttribute(DWMWA_EXTENDED_FRAME_BOUNDS); empty on failure.
+    virtual std::optional<Rect> ExtendedFrameBounds(WindowId window) = 0;
     // Calls `visit` for each top-level window until it returns false.
     virtual void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) = 0;
     // Calls `visit` for each descendant of `parent` until it returns false.
     virtual void EnumChildWindows(WindowId parent, const std::function<bool(WindowId)>& visit) = 0;
+
+    // --- window geometry, styles, DPI and messages (caret location) ---
+    // IsWindowVisible.
+    virtual bool IsWindowVisible(WindowId window) = 0;
+    // GetWindowLongPtrW(window, index); 0 for a null window or failure.
+    virtual std::intptr_t WindowLongPtr(WindowId window, int index) = 0;
+    // ClientToScreen of one client point; empty on failure.
+    virtual std::optional<Point> ClientToScreen(WindowId window, Point client) = 0;
+    // GetDpiForWindow; 0 on failure.
+    virtual std::uint32_t DpiForWindow(WindowId window) = 0;
+    // MonitorFromWindow(window, flags) as an opaque handle; 0 when none.
+    virtual std::uintptr_t MonitorFromWindow(WindowId window, std::uint32_t flags) = 0;
+    // GetDpiForMonitor(monitor, dpiType): the x value; empty when the call fails.
+    virtual std::optional<std::uint32_t> DpiForMonitor(std::uintptr_t monitor, int dpiType) = 0;
+    // SendMessageTimeoutW: the reply, or empty when the send failed or timed out.
+    virtual std::optional<std::uintptr_t> SendMessageWithTimeout(WindowId window, std::uint32_t message, std::uintptr_t wParam,
+                                                             std::intptr_t lParam, std::uint32_t flags,
+                                                             std::uint32_t timeoutMs) = 0;
 
     // --- input ---
     // True when GetAsyncKeyState reports the key down (high bit).

@@ -1,5 +1,8 @@
 #include "platform/desktop_win32.h"
 
+#include <dwmapi.h>
+#include <shellscalingapi.h>
+
 #include "platform/win32_types_win32.h"
 
 namespace tessel {
@@ -68,6 +71,13 @@ std::optional<Rect> Win32Desktop::WindowRect(WindowId window) {
     return ToRect(r);
 }
 
+std::optional<Rect> Win32Desktop::ExtendedFrameBounds(WindowId window) {
+    RECT r{};
+    if (!window || FAILED(::DwmGetWindowAttribute(ToHwnd(window), DWMWA_EXTENDED_FRAME_BOUNDS, &r, sizeof(r))))
+        return std::nullopt;
+    return ToRect(r);
+}
+
 void Win32Desktop::EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) {
     EnumContext ctx{&visit};
     ::EnumWindows(EnumThunk, reinterpret_cast<LPARAM>(&ctx));
@@ -77,6 +87,41 @@ void Win32Desktop::EnumChildWindows(WindowId parent, const std::function<bool(Wi
     if (!parent) return;
     EnumContext ctx{&visit};
     ::EnumChildWindows(ToHwnd(parent), EnumThunk, reinterpret_cast<LPARAM>(&ctx));
+}
+
+bool Win32Desktop::IsWindowVisible(WindowId window) { return window && ::IsWindowVisible(ToHwnd(window)); }
+
+std::intptr_t Win32Desktop::WindowLongPtr(WindowId window, int index) {
+    return window ? static_cast<std::intptr_t>(::GetWindowLongPtrW(ToHwnd(window), index)) : 0;
+}
+
+std::optional<Point> Win32Desktop::ClientToScreen(WindowId window, Point client) {
+    POINT p{client.x, client.y};
+    if (!window || !::ClientToScreen(ToHwnd(window), &p)) return std::nullopt;
+    return Point{p.x, p.y};
+}
+
+std::uint32_t Win32Desktop::DpiForWindow(WindowId window) { return window ? ::GetDpiForWindow(ToHwnd(window)) : 0; }
+
+std::uintptr_t Win32Desktop::MonitorFromWindow(WindowId window, std::uint32_t flags) {
+    return reinterpret_cast<std::uintptr_t>(::MonitorFromWindow(ToHwnd(window), flags));
+}
+
+std::optional<std::uint32_t> Win32Desktop::DpiForMonitor(std::uintptr_t monitor, int dpiType) {
+    UINT x = 0, y = 0;
+    if (!monitor) return std::nullopt;
+    if (FAILED(::GetDpiForMonitor(reinterpret_cast<HMONITOR>(monitor), static_cast<MONITOR_DPI_TYPE>(dpiType), &x, &y)))
+        return std::nullopt;
+    return x;
+}
+
+std::optional<std::uintptr_t> Win32Desktop::SendMessageWithTimeout(WindowId window, std::uint32_t message,
+                                                               std::uintptr_t wParam, std::intptr_t lParam,
+                                                               std::uint32_t flags, std::uint32_t timeoutMs) {
+    DWORD_PTR result = 0;
+    if (!window || !::SendMessageTimeoutW(ToHwnd(window), message, wParam, lParam, flags, timeoutMs, &result))
+        return std::nullopt;
+    return static_cast<std::uintptr_t>(result);
 }
 
 bool Win32Desktop::AsyncKeyDown(int virtualKey) {

@@ -94,6 +94,13 @@ std::optional<Rect> ScriptedDesktop::WindowRect(WindowId window) {
     return w->rect;
 }
 
+std::optional<Rect> ScriptedDesktop::ExtendedFrameBounds(WindowId window) {
+    Count("ExtendedFrameBounds");
+    const ScriptedWindow* w = Find(window);
+    if (!w || !w->frameBounds) return std::nullopt;
+    return *w->frameBounds;
+}
+
 void ScriptedDesktop::EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) {
     Count("EnumTopLevelWindows");
     for (WindowId id : order_) {
@@ -115,6 +122,57 @@ void ScriptedDesktop::EnumChildWindows(WindowId parent, const std::function<bool
         return true;
     };
     if (Find(parent)) walk(parent);
+}
+
+bool ScriptedDesktop::IsWindowVisible(WindowId window) {
+    Count("IsWindowVisible");
+    const ScriptedWindow* w = Find(window);
+    return w && w->visible;
+}
+
+std::intptr_t ScriptedDesktop::WindowLongPtr(WindowId window, int index) {
+    Count("WindowLongPtr");
+    const ScriptedWindow* w = Find(window);
+    constexpr int kGwlStyle = -16;
+    return (w && index == kGwlStyle) ? w->style : 0;
+}
+
+std::optional<Point> ScriptedDesktop::ClientToScreen(WindowId window, Point client) {
+    Count("ClientToScreen");
+    const ScriptedWindow* w = Find(window);
+    if (!w || w->clientToScreenFails) return std::nullopt;
+    return Point{client.x + w->clientOrigin.x, client.y + w->clientOrigin.y};
+}
+
+std::uint32_t ScriptedDesktop::DpiForWindow(WindowId window) {
+    Count("DpiForWindow");
+    const ScriptedWindow* w = Find(window);
+    return w ? w->dpi : 0;
+}
+
+std::uintptr_t ScriptedDesktop::MonitorFromWindow(WindowId window, std::uint32_t /*flags*/) {
+    Count("MonitorFromWindow");
+    const ScriptedWindow* w = Find(window);
+    return w ? w->monitor : 0;
+}
+
+std::optional<std::uint32_t> ScriptedDesktop::DpiForMonitor(std::uintptr_t monitor, int /*dpiType*/) {
+    Count("DpiForMonitor");
+    auto it = monitorDpi_.find(monitor);
+    if (it == monitorDpi_.end()) return std::nullopt;
+    return it->second;
+}
+
+std::optional<std::uintptr_t> ScriptedDesktop::SendMessageWithTimeout(WindowId window, std::uint32_t message,
+                                                                  std::uintptr_t wParam, std::intptr_t lParam,
+                                                                  std::uint32_t flags, std::uint32_t timeoutMs) {
+    Count("SendMessageWithTimeout");
+    sent_.push_back({window, message, wParam, lParam, flags, timeoutMs});
+    const ScriptedWindow* w = Find(window);
+    if (!w) return std::nullopt;
+    auto it = w->messageReplies.find(message);
+    if (it == w->messageReplies.end()) return std::nullopt;
+    return it->second;
 }
 
 bool ScriptedDesktop::AsyncKeyDown(int virtualKey) {

@@ -21,6 +21,27 @@ struct ScriptedWindow {
     bool enabled = true;
     bool topLevel = true;
     Rect rect{};
+    std::optional<Rect> frameBounds;  // DWM extended frame; empty: the call fails
+    // Caret location: visibility, GWL_STYLE, client origin on screen, DPI,
+    // monitor, and replies to SendMessageTimeout by message (no entry: the
+    // send fails as if it had timed out).
+    bool visible = true;
+    std::intptr_t style = 0;
+    Point clientOrigin{};
+    bool clientToScreenFails = false;
+    std::uint32_t dpi = 96;
+    std::uintptr_t monitor = 0;
+    std::map<std::uint32_t, std::uintptr_t> messageReplies;
+};
+
+// The arguments of one SendMessageTimeout call.
+struct SentMessage {
+    WindowId window;
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+    std::uint32_t flags;
+    std::uint32_t timeoutMs;
 };
 
 struct PostedMessage {
@@ -41,6 +62,9 @@ public:
     void SetLayout(std::uint32_t thread, std::uintptr_t hkl) { layouts_[thread] = hkl; }
     void FailPosts(bool fail) { failPosts_ = fail; }
     void FailTimers(bool fail) { failTimers_ = fail; }
+    // GetDpiForMonitor's x value for a monitor; a monitor without one fails.
+    void SetMonitorDpi(std::uintptr_t monitor, std::uint32_t dpi) { monitorDpi_[monitor] = dpi; }
+    const std::vector<SentMessage>& Sent() const { return sent_; }
 
     // --- observation ---
     int Calls(const std::string& operation) const;
@@ -64,8 +88,18 @@ public:
     bool IsWindow(WindowId window) override;
     bool IsWindowEnabled(WindowId window) override;
     std::optional<Rect> WindowRect(WindowId window) override;
+    std::optional<Rect> ExtendedFrameBounds(WindowId window) override;
     void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) override;
     void EnumChildWindows(WindowId parent, const std::function<bool(WindowId)>& visit) override;
+    bool IsWindowVisible(WindowId window) override;
+    std::intptr_t WindowLongPtr(WindowId window, int index) override;
+    std::optional<Point> ClientToScreen(WindowId window, Point client) override;
+    std::uint32_t DpiForWindow(WindowId window) override;
+    std::uintptr_t MonitorFromWindow(WindowId window, std::uint32_t flags) override;
+    std::optional<std::uint32_t> DpiForMonitor(std::uintptr_t monitor, int dpiType) override;
+    std::optional<std::uintptr_t> SendMessageWithTimeout(WindowId window, std::uint32_t message, std::uintptr_t wParam,
+                                                     std::intptr_t lParam, std::uint32_t flags,
+                                                     std::uint32_t timeoutMs) override;
     bool AsyncKeyDown(int virtualKey) override;
     std::uintptr_t KeyboardLayout(std::uint32_t threadId) override;
     bool PostToWindow(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
@@ -87,6 +121,8 @@ protected:
     std::map<std::pair<WindowId, std::uintptr_t>, std::uint32_t> timers_;
     bool failPosts_ = false;
     bool failTimers_ = false;
+    std::map<std::uintptr_t, std::uint32_t> monitorDpi_;
+    std::vector<SentMessage> sent_;
 };
 
 }  // namespace tessel::testing

@@ -1,0 +1,49 @@
+#pragma once
+// Whether the focused control takes text: the first rule that decides wins.
+#include "common/time.h"
+#include "editability/caret_locator_state.h"
+#include "editability/caret_sources.h"
+#include "main/focus_snapshot.h"
+#include "platform/desktop.h"
+
+namespace tessel {
+
+// The last editability decision, reused for 250 ms for the same windows.
+struct EditabilityVerdict {
+    OptionalTime time;  // empty: no decision cached
+    WindowId foreground = kNoWindow;
+    WindowId focus = kNoWindow;
+    WindowId caret = kNoWindow;
+    bool show = false;
+};
+
+struct EditabilityInputs {
+    Desktop& desktop;
+    CaretSources& sources;
+    TargetMemo& memo;  // freshly keyed to `snapshot`
+    const FocusSnapshot& snapshot;
+    const ForegroundClass& foreground;
+    MonoTime decisionTime;
+};
+
+// Which rule decided; for tests and benchmarks.
+enum class EditabilityRule : std::uint8_t {
+    Console = 1,
+    NativeControl,
+    ExcelCaretOwner,
+    ExcelFieldEstimate,
+    ExcelDialog,
+    WordPane,
+    Cached,
+    Computed,
+};
+
+struct EditabilityDecision {
+    bool show = false;
+    EditabilityRule rule = EditabilityRule::Computed;
+};
+
+// Decides and records the decision (except a reused one) in `cache`.
+EditabilityDecision DecideEditability(const EditabilityInputs& in, EditabilityVerdict& cache);
+
+}  // namespace tessel
