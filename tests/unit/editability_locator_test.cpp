@@ -1,0 +1,405 @@
+// The caret locator: system caret conversion, plausibility, top band and the
+// binding order of sources.
+#include <gtest/gtest.h>
+
+#include "doubles/fake_clock.h"
+#include "doubles/scripted_caret_sources.h"
+#include "doubles/scripted_desktop.h"
+#include "editability/accessibility_caret_search.h"
+#include "editability/caret_locator.h"
+
+namespace tessel {
+namespace {
+
+using testing::FakeClock;
+using testing::ScriptedCaretSources;
+using testing::ScriptedDesktop;
+using testing::ScriptedWindow;
+
+ScriptedWindow Win(std::u16string cls, Rect rect = {0, 0, 800, 600}, WindowId parent = kNoWindow) {
+    ScriptedWindow w;
+    w.className = std::move(cls);
+    w.rect = rect;
+    w.parent = parent;
+    return w;
+}
+
+FocusSnapshot Snap(WindowId fg, WindowId focus, WindowId caret, Rect caretRect = {}) {
+    FocusSnapshot s;
+    s.caretRect = caretRect;
+    s.foreground = fg;
+    s.active = fg;
+    s.focus = focus;
+    s.caret = caret;
+    s.processId = 7;
+    return s;
+}
+
+// --- GuiThreadCaret ---
+
+TEST(EditabilityGuiThreadCaret, CaretWidthAndOrigin) {
+    ScriptedDesktop d;
+    d.AddWindow(2, Win(u"Edit")).clientOrigin = {1000, 500};
+    // Zero width: one pixel right of the caret's left edge.
+    EXPECT_EQ(GuiThreadCaret(d, Snap(1, 2, 2, {10, 20, 10, 40})), (CaretInfo{true, 1011, 520, 540}));
+    // Two pixels wide, and twenty pixels wide (capped at eight).
+    EXPECT_EQ(GuiThreadCaret(d, Snap(1, 2, 2, {10, 20, 12, 40})).X, 1012);
+    EXPECT_EQ(GuiThreadCaret(d, Snap(1, 2, 2, {10, 20, 30, 40})).X, 1018);
+    // A caret rectangle with bottom <= top keeps one pixel of height.
+    EXPECT_EQ(GuiThreadCaret(d, Snap(1, 2, 2, {10, 20, 11, 5})), (CaretInfo{true, 1011, 520, 521}));
+    // Extreme values saturate instead of wrapping.
+    CaretInfo far = GuiThreadCaret(d, Snap(1, 2, 2, {2147483640, 2147483647, 2147483647, 2147483647}));
+    EXPECT_EQ(far.X, 2147483647);
+    EXPECT_EQ(far.Top, 2147483647);
+    EXPECT_GE(far.Bottom, far.Top);
+}
+
+TEST(EditabilityGuiThreadCaret, NotFoundWithoutWindowOrOrigin) {
+    ScriptedDesktop d;
+    d.AddWindow(2, Win(u"Edit")).clientToScreenFails = true;
+    EXPECT_FALSE(GuiThreadCaret(d, Snap(1, 2, kNoWindow, {1, 1, 2, 20})).Found);
+    EXPECT_FALSE(GuiThreadCaret(d, Snap(1, 2, 2, {1, 1, 2, 20})).Found);
+}
+
+TEST(EditabilityGuiThreadCaret, DpiCorrectionBetweenWindowAndMonitor) {
+    ScriptedDesktop d;
+    ScriptedWindow& w = d.AddWindow(2, Win(u"Edit"));
+    w.clientOrigin = {100, 200};
+    w.dpi = 96;
+    w.monitor = 5;
+    d.SetMonitorDpi(5, 144);
+    // x0 = 9 + 1 = 10, t0 = 20, b0 = 40 become 15, 30, 60.
+    EXPECT_EQ(GuiThreadCaret(d, Snap(1, 2, 2, {9, 20, 9, 40})), (CaretInfo{true, 115, 230, 260}));
+    // Negative client values round half away from zero too: -10 * 1.5 = -15, -1 * 1.5 = -1.5 -> -2.
+    EXPECT_EQ(ScaleForDpi(-10, 96, 144), -15);
+    EXPECT_EQ(ScaleForDpi(-1, 96, 144), -2);
+    EXPECT_EQ(ScaleForDpi(1, 96, 144), 2);
+    EXPECT_EQ(ScaleForDpi(2147483647, 96, 192), 2147483647);
+
+    // A window DPI of 0 counts as 96; a monitor DPI of 0 or a failing query leaves values alone.
+    w.dpi = 0;
+    EXPECT_EQ(GuiThreadCaret(d, Snap(1, 2, 2, {9, 20, 9, 40})).X, 115);
+    d.SetMonitorDpi(5, 0);
+    EXPECT_EQ(GuiThreadCaret(d, Snap(1, 2, 2, {9, 20, 9, 40})), (CaretInfo{true, 110, 220, 240}));
+    w.monitor = 6;  // no DPI for this monitor
+    w.dpi = 120;
+    EXPECT_EQ(GuiThreadCaret(d, Snap(1, 2, 2, {9, 20, 9, 40})), (CaretInfo{true, 110, 220, 240}));
+}
+
+// --- PlausibleInWindow and the top band ---
+
+TEST(EditabilityPlausible, SixteenPixelMargin) {
+    ScriptedDesktop d;
+    d.AddWindow(1, Win(u"X", {100, 100, 200, 200}));
+    EXPECT_TRUE(PlausibleInWindow(d, {true, 84, 150, 160}, 1));
+    EXPECT_FALSE(PlausibleInWindow(d, {true, 83, 150, 160}, 1));
+    EXPECT_TRUE(PlausibleInWindow(d, {true, 216, 150, 160}, 1));
+    EXPECT_FALSE(PlausibleInWindow(d, {true, 217, 150, 160}, 1));
+    EXPECT_TRUE(PlausibleInWindow(d, {true, 150, 60, 84}, 1));
+    EXPECT_FALSE(PlausibleInWindow(d, {true, 150, 60, 83}, 1));
+    EXPECT_TRUE(PlausibleInWindow(d, {true, 150, 216, 230}, 1));
+    EXPECT_FALSE(PlausibleInWindow(d, {true, 150, 217, 230}, 1));
+    EXPECT_FALSE(PlausibleInWindow(d, {true, 150, 150, 160}, 99));
+    // Bounds near the i32 limits saturate.
+    d.AddWindow(2, Win(u"X", {-2147483647 - 1, -2147483647 - 1, 2147483647, 2147483647}));
+    EXPECT_TRUE(PlausibleInWindow(d, {true, -2147483647 - 1, 0, 1}, 2));
+}
+
+TEST(EditabilityTopBand, BandsByWindowHeight) {
+    ScriptedDesktop d;
+    d.AddWindow(1, Win(u"X", {0, 1000, 500, 1200}));  // 200 high: band 96
+    EXPECT_TRUE(InTopBand(d, {true, 10, 1095, 1110}, 1));
+    EXPECT_TRUE(InTopBand(d, {true, 10, 1096, 1110}, 1));
+    EXPECT_FALSE(InTopBand(d, {true, 10, 1097, 1110}, 1));
+    d.AddWindow(2, Win(u"X", {0, 0, 500, 900}));  // band 300
+    EXPECT_TRUE(InTopBand(d, {true, 10, 300, 310}, 2));
+    EXPECT_FALSE(InTopBand(d, {true, 10, 301, 310}, 2));
+    d.AddWindow(3, Win(u"X", {0, 0, 500, 1200}));  // band 320
+    EXPECT_TRUE(InTopBand(d, {true, 10, 320, 330}, 3));
+    EXPECT_FALSE(InTopBand(d, {true, 10, 321, 330}, 3));
+    d.AddWindow(4, Win(u"X", {0, 0, 500, 287}));  // still 96
+    EXPECT_FALSE(InTopBand(d, {true, 10, 97, 110}, 4));
+    // Outside the window horizontally, above it, or an empty window: not near the top.
+    EXPECT_FALSE(InTopBand(d, {true, 501, 10, 20}, 3));
+    EXPECT_FALSE(InTopBand(d, {true, 10, -30, -1}, 3));
+    d.AddWindow(5, Win(u"X", {0, 0, 0, 500}));
+    EXPECT_FALSE(InTopBand(d, {true, 0, 10, 20}, 5));
+}
+
+// --- LocateCaret ---
+
+struct LocatorRig {
+    ScriptedDesktop d;
+    FakeClock clock;
+    ScriptedCaretSources s;
+    CaretLocatorState state;
+    CaretContext ctx{d, clock, s};
+
+    CaretLocation Locate(const FocusSnapshot& snap, std::uint32_t cells = 1) { return LocateCaret(ctx, state, snap, cells); }
+};
+
+TEST(EditabilityLocateCaret, NoForegroundReleasesConsole) {
+    LocatorRig r;
+    r.state.caretNearTop = true;
+    CaretLocation loc = r.Locate(Snap(kNoWindow, kNoWindow, kNoWindow));
+    EXPECT_FALSE(loc.caret.Found);
+    EXPECT_FALSE(loc.caretNearTop);
+    EXPECT_FALSE(r.state.caretNearTop);
+    EXPECT_EQ(r.s.log, std::vector<std::string>{"ReleaseConsole"});
+}
+
+TEST(EditabilityLocateCaret, EditControlUsesSystemCaretAndMemo) {
+    LocatorRig r;
+    r.d.AddWindow(1, Win(u"Notepad", {0, 0, 800, 600}));
+    ScriptedWindow& edit = r.d.AddWindow(2, Win(u"Edit", {10, 50, 790, 590}, 1));
+    edit.clientOrigin = {12, 52};
+    const FocusSnapshot snap = Snap(1, 2, 2, {30, 10, 31, 26});
+    CaretLocation loc = r.Locate(snap);
+    EXPECT_EQ(loc.caret, (CaretInfo{true, 43, 62, 78}));
+    EXPECT_TRUE(loc.caretNearTop);
+    EXPECT_TRUE(r.state.targetMemo.Evaluated);
+    EXPECT_TRUE(r.state.targetMemo.NativeEditFirst);
+    EXPECT_EQ(r.s.log, std::vector<std::string>{"ReleaseConsole"});
+
+    // The next call for the same target asks neither the class nor the style again.
+    r.d.ResetCalls();
+    EXPECT_EQ(r.Locate(snap).caret, loc.caret);
+    EXPECT_EQ(r.d.Calls("ClassName"), 0);
+    EXPECT_EQ(r.d.Calls("WindowLongPtr"), 0);
+
+    // After invalidation the rule runs again.
+    InvalidateTargetMemo(r.state.targetMemo);
+    EXPECT_EQ(r.Locate(snap).caret, loc.caret);
+    EXPECT_EQ(r.d.Calls("WindowLongPtr"), 1);
+
+    // Deep in the window: not near the top.
+    EXPECT_FALSE(r.Locate(Snap(1, 2, 2, {30, 300, 31, 316})).caretNearTop);
+}
+
+TEST(EditabilityLocateCaret, ReadOnlyEditFallsToAccessibilityLoopThenSystemCaret) {
+    LocatorRig r;
+    r.d.AddWindow(1, Win(u"Notepad"));
+    r.d.AddWindow(2, Win(u"Edit", {0, 0, 100, 100}, 1)).style = 0x0800;
+    const FocusSnapshot snap = Snap(1, 2, 2, {5, 5, 6, 20});
+    EXPECT_TRUE(r.Locate(snap).caret.Found);
+    EXPECT_FALSE(r.state.targetMemo.NativeEditFirst);
+    // Not a Word pane: no accessibility read; the system caret comes after the Excel rules.
+    EXPECT_EQ(r.s.Count("AccessibleCaret"), 0);
+    EXPECT_EQ(r.s.Count("ResolveUiaCaret"), 0);
+
+    // Without a system caret, UI Automation (scoped as the foreground allows) is last.
+    r.s.log.clear();
+    r.s.uiaCaret = UiaCaret{UiaCaretKind::CaretFound, 40, 50, 60};
+    EXPECT_EQ(r.Locate(Snap(1, 2, kNoWindow)).caret, (CaretInfo{true, 40, 50, 60}));
+    EXPECT_EQ(r.s.log.back(), "ResolveUiaCaret(000)");
+}
+
+TEST(EditabilityLocateCaret, ClassicConsoleThenTerminal) {
+    LocatorRig r;
+    r.d.AddWindow(1, Win(u"ConsoleWindowClass"));
+    r.s.consoleCaret = CaretInfo{true, 10, 20, 36};
+    EXPECT_EQ(r.Locate(Snap(1, 1, kNoWindow), 2).caret, r.s.consoleCaret);
+    EXPECT_EQ(r.s.log, std::vector<std::string>{"LocateConsoleCaret(2)"});
+
+    // Console caret missing: UI Automation with the console flag, then give up.
+    r.s.log.clear();
+    r.s.consoleCaret = CaretInfo{};
+    r.s.uiaCaret.kind = UiaCaretKind::Undetermined;
+    EXPECT_FALSE(r.Locate(Snap(1, 1, 1, {1, 1, 2, 10})).caret.Found);
+    EXPECT_EQ(r.s.log, (std::vector<std::string>{"LocateConsoleCaret(1)", "ResolveUiaCaret(100)"}));
+    EXPECT_EQ(r.d.Calls("ClientToScreen"), 0);  // the system caret is never asked
+
+    // A terminal host releases any console and goes straight to UI Automation.
+    LocatorRig t;
+    t.d.AddWindow(1, Win(u"CASCADIA_HOSTING_WINDOW_CLASS"));
+    t.s.uiaCaret = UiaCaret{UiaCaretKind::CaretFound, 5, 6, 7};
+    EXPECT_EQ(t.Locate(Snap(1, 1, kNoWindow)).caret, (CaretInfo{true, 5, 6, 7}));
+    EXPECT_EQ(t.s.log, (std::vector<std::string>{"ReleaseConsole", "ResolveUiaCaret(100)"}));
+}
+
+TEST(EditabilityLocateCaret, BrowserAccessibilityCaretNeedsConfirmation) {
+    LocatorRig r;
+    r.d.AddWindow(1, Win(u"Chrome_WidgetWin_1", {0, 0, 1000, 800}));
+    // 20 pixels outside the window: rejected, UI Automation decides.
+    r.s.accessibleCarets[1] = CaretInfo{true, -20, 100, 116};
+    r.s.uiaCaret = UiaCaret{UiaCaretKind::CaretFound, 300, 400, 416};
+    EXPECT_EQ(r.Locate(Snap(1, 1, kNoWindow)).caret, (CaretInfo{true, 300, 400, 416}));
+    EXPECT_EQ(r.s.log.back(), "ResolveUiaCaret(011)");
+
+    // Plausible, but Chromium without automation: not trusted.
+    r.s.log.clear();
+    r.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    r.s.uiaCaret = UiaCaret{UiaCaretKind::NoCaret};
+    EXPECT_FALSE(r.Locate(Snap(1, 1, kNoWindow)).caret.Found);
+    EXPECT_EQ(r.s.log, (std::vector<std::string>{"ReleaseConsole", "AccessibleCaret(1)", "ResolveUiaCaret(011)"}));
+
+    // Firefox without automation: the accessibility caret is accepted.
+    LocatorRig f;
+    f.d.AddWindow(1, Win(u"MozillaWindowClass", {0, 0, 1000, 800}));
+    f.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    EXPECT_EQ(f.Locate(Snap(1, 1, kNoWindow)).caret, (CaretInfo{true, 20, 100, 116}));
+    EXPECT_EQ(f.s.Count("ResolveUiaCaret"), 0);
+}
+
+TEST(EditabilityLocateCaret, BrowserAncestorCheck) {
+    LocatorRig r;
+    r.d.AddWindow(1, Win(u"MozillaWindowClass", {0, 0, 1000, 800}));
+    r.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    r.s.automation = r.s.walker = true;
+    r.s.focused = 10;
+    r.s.elements[10].parent = 11;
+    r.s.elements[11].editability = Editability::EditableDocument;
+    r.s.elements[11].rect = ElementRect{26, 0, 500, 500};  // P.X = 20 is 6 left of it: inside the margin
+    EXPECT_TRUE(r.Locate(Snap(1, 1, kNoWindow)).caret.Found);
+    EXPECT_EQ(r.s.Count("DescendantContainsPoint(10,4,64,0)"), 1);
+    EXPECT_EQ(r.s.Count("ResolveUiaCaret"), 0);
+
+    // 7 pixels away: not confirmed, UI Automation decides.
+    r.s.elements[11].rect = ElementRect{27, 0, 500, 500};
+    r.s.uiaCaret = UiaCaret{UiaCaretKind::Undetermined};
+    EXPECT_FALSE(r.Locate(Snap(1, 1, kNoWindow)).caret.Found);
+
+    // A rectangle that cannot be read confirms the caret.
+    r.s.elements[11].rect.reset();
+    EXPECT_TRUE(r.Locate(Snap(1, 1, kNoWindow)).caret.Found);
+
+    // In Chromium an editable document does not confirm anything.
+    LocatorRig c;
+    c.d.AddWindow(1, Win(u"Chrome_WidgetWin_1", {0, 0, 1000, 800}));
+    c.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    c.s.automation = c.s.walker = true;
+    c.s.focused = 10;
+    c.s.elements[10].editability = Editability::EditableDocument;
+    EXPECT_FALSE(c.Locate(Snap(1, 1, kNoWindow)).caret.Found);
+    c.s.elements[10].descendantContainsPoint = true;
+    EXPECT_TRUE(c.Locate(Snap(1, 1, kNoWindow)).caret.Found);
+    EXPECT_EQ(c.s.liveElements, 0);
+}
+
+TEST(EditabilityLocateCaret, WordPaneReadsAccessibilityCaret) {
+    LocatorRig r;
+    r.d.AddWindow(1, Win(u"OpusApp", {0, 0, 1000, 800}));
+    r.d.AddWindow(2, Win(u"_WwB", {0, 0, 1000, 800}, 1));
+    r.d.AddWindow(3, Win(u"_WwG", {0, 100, 1000, 800}, 2));
+    r.s.accessibleCarets[3] = CaretInfo{true, 200, 300, 318};
+    EXPECT_EQ(r.Locate(Snap(1, 3, 3)).caret, (CaretInfo{true, 200, 300, 318}));
+    EXPECT_EQ(r.s.Count("AccessibleCaret(3)"), 1);  // focus equals caret: one read
+
+    // No accessibility caret: the system caret is next.
+    r.s.accessibleCarets.clear();
+    r.d.Window(3).clientOrigin = {0, 100};
+    EXPECT_EQ(r.Locate(Snap(1, 3, 3, {50, 10, 51, 30})).caret, (CaretInfo{true, 51, 110, 130}));
+}
+
+TEST(EditabilityLocateCaret, OutlookComposePaneCachedFor120Ms) {
+    LocatorRig r;
+    r.d.AddWindow(1, Win(u"rctrl_renwnd32", {0, 0, 1000, 800}));
+    r.d.AddWindow(2, Win(u"AfxWndW", {0, 0, 1000, 800}, 1));
+    r.d.AddWindow(3, Win(u"_WwB", {0, 0, 1000, 800}, 2));
+    r.d.AddWindow(4, Win(u"_WwG", {0, 100, 1000, 800}, 3));
+    r.s.composeAnswers[4] = 0;
+    r.s.accessibleCarets[4] = CaretInfo{true, 200, 300, 318};
+    const FocusSnapshot snap = Snap(1, 4, 4, {5, 5, 6, 20});
+    EXPECT_EQ(r.Locate(snap).caret, (CaretInfo{true, 200, 300, 318}));
+    r.s.accessibleCarets[4] = CaretInfo{true, 210, 300, 318};
+    r.clock.AdvanceMs(120);
+    EXPECT_EQ(r.Locate(snap).caret.X, 200);
+    EXPECT_EQ(r.s.Count("AccessibleCaret(4)"), 1);
+    r.clock.AdvanceMs(1);
+    EXPECT_EQ(r.Locate(snap).caret.X, 210);
+    EXPECT_EQ(r.s.Count("AccessibleCaret(4)"), 2);
+
+    // A failed read empties the cache; a reading pane (answer 1) gives up
+    // without the system caret, though one is there.
+    r.s.accessibleCarets.erase(4);
+    r.clock.AdvanceMs(200);
+    EXPECT_FALSE(r.Locate(snap).caret.Found);
+    EXPECT_FALSE(r.state.windowCaret.stored.has_value());
+    r.s.composeAnswers[4] = 1;
+    r.s.accessibleCarets[4] = CaretInfo{true, 210, 300, 318};
+    r.d.ResetCalls();
+    EXPECT_FALSE(r.Locate(snap).caret.Found);
+    EXPECT_EQ(r.d.Calls("ClientToScreen"), 0);
+    EXPECT_EQ(r.s.Count("ResolveUiaCaret"), 0);
+}
+
+TEST(EditabilityLocateCaret, PowerPointAsksUiaThenAccessibility) {
+    LocatorRig r;
+    r.d.AddWindow(1, Win(u"PPTFrameClass", {0, 0, 1000, 800}));
+    r.d.AddWindow(2, Win(u"mdiClass", {0, 0, 1000, 800}, 1));
+    r.s.accessibleCarets[2] = CaretInfo{true, 100, 200, 220};
+    r.s.uiaCaret = UiaCaret{UiaCaretKind::NoCaret};
+    EXPECT_FALSE(r.Locate(Snap(1, 2, 2, {1, 1, 2, 10})).caret.Found);
+    r.s.uiaCaret = UiaCaret{UiaCaretKind::Undetermined};
+    EXPECT_EQ(r.Locate(Snap(1, 2, 2, {1, 1, 2, 10})).caret, (CaretInfo{true, 100, 200, 220}));
+    EXPECT_EQ(r.d.Calls("ClientToScreen"), 0);
+}
+
+TEST(EditabilityLocateCaret, ExcelOwnerOrder) {
+    LocatorRig r;
+    r.d.AddWindow(1, Win(u"XLMAIN", {0, 0, 1000, 800}));
+    r.d.AddWindow(2, Win(u"EXCEL6", {100, 30, 900, 50}, 1)).root = 1;
+    // No system caret window: accessibility caret of the owner.
+    r.s.accessibleCarets[2] = CaretInfo{true, 300, 32, 48};
+    EXPECT_EQ(r.Locate(Snap(1, 2, kNoWindow)).caret, (CaretInfo{true, 300, 32, 48}));
+    // Then UI Automation, then give up (no dialog, no field estimate).
+    r.s.accessibleCarets.clear();
+    r.s.log.clear();
+    EXPECT_FALSE(r.Locate(Snap(1, 2, kNoWindow)).caret.Found);
+    EXPECT_EQ(r.s.log, (std::vector<std::string>{"ReleaseConsole", "AccessibleCaret(2)", "ResolveUiaCaret(000)"}));
+
+    // Owner is an edit box inside an Excel dialog: the edit-window guess.
+    LocatorRig g;
+    g.d.AddWindow(1, Win(u"bosa_sdm_XL9", {0, 0, 600, 400}));
+    g.d.AddWindow(2, Win(u"EDTBX", {100, 200, 300, 220}, 1)).root = 1;
+    EXPECT_EQ(g.Locate(Snap(1, 2, kNoWindow)).caret, (CaretInfo{true, 104, 203, 217}));
+}
+
+TEST(EditabilityLocateCaret, ExcelDialogChildSearch) {
+    LocatorRig r;
+    r.d.AddWindow(1, Win(u"bosa_sdm_XL9", {0, 0, 600, 400}));
+    r.d.AddWindow(2, Win(u"Button", {10, 10, 50, 30}, 1)).root = 1;
+    r.d.AddWindow(3, Win(u"Edit", {100, 200, 300, 220}, 1)).root = 1;
+    r.d.AddWindow(4, Win(u"Edit", {100, 300, 300, 320}, 1)).root = 1;
+    // The first edit child has no caret object: it is the fallback.
+    EXPECT_EQ(r.Locate(Snap(1, 2, kNoWindow)).caret, (CaretInfo{true, 104, 203, 217}));
+    // The second one reports a plausible caret: preferred.
+    r.s.accessibleCarets[4] = CaretInfo{true, 150, 302, 318};
+    InvalidateTargetMemo(r.state.targetMemo);
+    EXPECT_EQ(r.Locate(Snap(1, 2, kNoWindow)).caret, (CaretInfo{true, 150, 302, 318}));
+}
+
+TEST(EditabilityLocateCaret, InvalidateEmptiesLocatorCaches) {
+    LocatorRig r;
+    r.d.AddWindow(1, Win(u"Notepad"));
+    r.d.AddWindow(2, Win(u"Edit", {0, 0, 800, 600}, 1));
+    r.Locate(Snap(1, 2, 2, {1, 1, 2, 10}));
+    EXPECT_TRUE(r.state.classification.valid);
+    EXPECT_TRUE(r.state.caretNearTop);
+    r.state.windowCaret.stored = r.clock.Now();
+    InvalidateCaretLocatorCaches(r.state);
+    EXPECT_FALSE(r.state.classification.valid);
+    EXPECT_FALSE(r.state.windowCaret.stored.has_value());
+    EXPECT_EQ(r.state.targetMemo.stateWord, TargetMemo::kInvalidated);
+    EXPECT_FALSE(r.state.caretNearTop);
+}
+
+TEST(EditabilityAccessibilitySearch, FocusThenCaret) {
+    ScriptedDesktop d;
+    ScriptedCaretSources s;
+    d.AddWindow(1, Win(u"A", {0, 0, 100, 100}));
+    d.AddWindow(2, Win(u"B", {0, 0, 100, 100}));
+    s.accessibleCarets[1] = CaretInfo{true, 500, 10, 20};  // implausible in 1
+    s.accessibleCarets[2] = CaretInfo{true, 50, 10, 20};
+    EXPECT_EQ(FocusThenCaretAccessibleCaret(d, s, 1, 2), (CaretInfo{true, 50, 10, 20}));
+    s.log.clear();
+    EXPECT_FALSE(FocusThenCaretAccessibleCaret(d, s, 1, 1).Found);
+    EXPECT_EQ(s.log.size(), 1u);
+    s.log.clear();
+    EXPECT_TRUE(FocusThenCaretAccessibleCaret(d, s, kNoWindow, 2).Found);
+    EXPECT_EQ(s.log.size(), 1u);
+    EXPECT_FALSE(FocusThenCaretAccessibleCaret(d, s, kNoWindow, kNoWindow).Found);
+}
+
+}  // namespace
+}  // namespace tessel
