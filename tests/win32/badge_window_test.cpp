@@ -236,7 +236,9 @@ TEST_F(BadgeWindowTest, NoGdiObjectLeftBehindAfter500Redraws) {
     // Wine reports 0 GDI objects per process; there the owners' count above is the check.
     RecordProperty("GdiObjectsBefore", static_cast<int>(before));
     RecordProperty("GdiObjectsAfter", static_cast<int>(after));
-    if (before != 0) EXPECT_LE(after, before + 2) << "before " << before << " after " << after;
+    if (before != 0) {
+        EXPECT_LE(after, before + 2) << "before " << before << " after " << after;
+    }
 }
 
 }  // namespace
