@@ -93,9 +93,9 @@ protected:
 };
 
 // An edit control 11 inside top-level window 10, thread 7 of process 70.
-class EditorTest : public ImeQueryTest {
+class ImeQueryEditorTest : public ImeQueryTest {
 protected:
-    EditorTest() {
+    ImeQueryEditorTest() {
         AddWindow(10, 7, 70);
         AddWindow(11, 7, 70, 10, 10);
         desktop.SetLayout(7, kKoreanLayout);
@@ -103,7 +103,7 @@ protected:
     FocusSnapshot focus = Focus(11, 10);
 };
 
-TEST_F(EditorTest, FastPathAsksTheRememberedImeWindowOnly) {
+TEST_F(ImeQueryEditorTest, FastPathAsksTheRememberedImeWindowOnly) {
     AddImeWindow(90, 7, 70, {10, 11}, {.open = 1, .conversion = 1});
     EXPECT_EQ(Query(focus), (ImeStatus{1, 0x0412, StatusSource::Live, true}));
     EXPECT_EQ(state.LastMethod, ProbeMethod::ImeWindow);
@@ -125,7 +125,7 @@ TEST_F(EditorTest, FastPathAsksTheRememberedImeWindowOnly) {
     EXPECT_EQ(ime.Calls(ImeCall::SendImeControl), 1);
 }
 
-TEST_F(EditorTest, ChangedFocusKeyRunsAFullSearch) {
+TEST_F(ImeQueryEditorTest, ChangedFocusKeyRunsAFullSearch) {
     AddImeWindow(90, 7, 70, {10, 11}, {.open = 1, .conversion = 1});
     Query(focus);
     ResetCalls();
@@ -135,7 +135,7 @@ TEST_F(EditorTest, ChangedFocusKeyRunsAFullSearch) {
     EXPECT_EQ(state.LastFocusKey, (FocusKey{10, 11, kNoWindow, 10, 11, 70}));
 }
 
-TEST_F(EditorTest, RememberedSourceIsDroppedWhenItsImeWindowChanges) {
+TEST_F(ImeQueryEditorTest, RememberedSourceIsDroppedWhenItsImeWindowChanges) {
     AddImeWindow(90, 7, 70, {10, 11}, {.open = 1, .conversion = 1});
     Query(focus);
     // The thread's IME window is replaced by a new one; the old one still exists.
@@ -146,7 +146,7 @@ TEST_F(EditorTest, RememberedSourceIsDroppedWhenItsImeWindowChanges) {
     EXPECT_EQ(state.LastImeWindow, 91u);
 }
 
-TEST_F(EditorTest, DestroyedImeWindowFallsBackToTheInputContext) {
+TEST_F(ImeQueryEditorTest, DestroyedImeWindowFallsBackToTheInputContext) {
     AddImeWindow(90, 7, 70, {10, 11}, {.open = 1, .conversion = 1});
     Query(focus);
     desktop.Window(90).exists = false;  // ImmGetDefaultIMEWnd still hands out the stale handle
@@ -160,7 +160,7 @@ TEST_F(EditorTest, DestroyedImeWindowFallsBackToTheInputContext) {
     EXPECT_EQ(ime.BadReleases(), 0);
 }
 
-TEST_F(EditorTest, HungImeWindowMovesOnToTheInputContextAndReleasesIt) {
+TEST_F(ImeQueryEditorTest, HungImeWindowMovesOnToTheInputContextAndReleasesIt) {
     desktop.SetLayout(7, kJapaneseLayout);
     AddImeWindow(90, 7, 70, {10, 11}, {.answersOpen = false});
     ime.SetContext(11, {.open = true, .conversion = 0x1B});
@@ -179,13 +179,13 @@ TEST_F(EditorTest, HungImeWindowMovesOnToTheInputContextAndReleasesIt) {
     EXPECT_EQ(ime.Calls(ImeCall::ReleaseContext), ime.Calls(ImeCall::GetContext));
 }
 
-TEST_F(EditorTest, ClosedContextReadsNoConversion) {
+TEST_F(ImeQueryEditorTest, ClosedContextReadsNoConversion) {
     ime.SetContext(11, {.open = false, .conversion = 0x1});
     EXPECT_EQ(Query(focus), (ImeStatus{0, 0x0412, StatusSource::Live, false}));
     EXPECT_EQ(ime.Calls(ImeCall::ConversionStatus), 0);
 }
 
-TEST_F(EditorTest, UnansweredConversionIsDerivedFromTheLanguage) {
+TEST_F(ImeQueryEditorTest, UnansweredConversionIsDerivedFromTheLanguage) {
     AddImeWindow(90, 7, 70, {10, 11}, {.answersConversion = false, .open = 1});
     desktop.SetLayout(7, kJapaneseLayout);
     ImeStatus s = Query(focus);
@@ -200,13 +200,13 @@ TEST_F(EditorTest, UnansweredConversionIsDerivedFromTheLanguage) {
     EXPECT_EQ(state.RecentStatus.at(StatusKey::For(7, 11)).Conversion, 0u);
 }
 
-TEST_F(EditorTest, FailedContextConversionIsDerivedToo) {
+TEST_F(ImeQueryEditorTest, FailedContextConversionIsDerivedToo) {
     desktop.SetLayout(7, kJapaneseLayout);
     ime.SetContext(11, {.open = true, .conversionFails = true});
     EXPECT_EQ(Query(focus), (ImeStatus{9, 0x0411, StatusSource::Live, true}));
 }
 
-TEST_F(EditorTest, LayoutFallbackGivesEnglishOnlyForNonImeLanguages) {
+TEST_F(ImeQueryEditorTest, LayoutFallbackGivesEnglishOnlyForNonImeLanguages) {
     desktop.SetLayout(7, kUsLayout);
     ImeStatus s = Query(focus);
     EXPECT_EQ(s, (ImeStatus{0, 0x0409, StatusSource::Live, false}));
@@ -223,13 +223,13 @@ TEST_F(EditorTest, LayoutFallbackGivesEnglishOnlyForNonImeLanguages) {
     EXPECT_EQ(Query(focus), ImeStatus{});
 }
 
-TEST_F(EditorTest, LayoutComesFromTheFirstCandidateWithAThreadWhenThePrimaryIsGone) {
+TEST_F(ImeQueryEditorTest, LayoutComesFromTheFirstCandidateWithAThreadWhenThePrimaryIsGone) {
     desktop.SetLayout(7, kUsLayout);
     // The UI Automation focus window is primary but no longer exists.
     EXPECT_EQ(Query(focus, 55, 0), (ImeStatus{0, 0x0409, StatusSource::Live, false}));
 }
 
-TEST_F(EditorTest, RecentStatusServesFor400MsButNot410) {
+TEST_F(ImeQueryEditorTest, RecentStatusServesFor400MsButNot410) {
     AddImeWindow(90, 7, 70, {10, 11}, {.open = 1, .conversion = 1});
     ASSERT_EQ(ClassifyInputMode(Query(focus)), InputMode::Korean);
     ime.ImeWindow(90).answersOpen = false;  // the editor's thread becomes busy
@@ -242,7 +242,7 @@ TEST_F(EditorTest, RecentStatusServesFor400MsButNot410) {
     EXPECT_EQ(state.RecentStatus.count(StatusKey::For(7, 11)), 1u);
 }
 
-TEST_F(EditorTest, EachImeWindowIsAskedOncePerPass) {
+TEST_F(ImeQueryEditorTest, EachImeWindowIsAskedOncePerPass) {
     // A hung IME window shared by every candidate of the thread, plus more
     // windows of the process found through the UI Automation focus.
     AddWindow(12, 7, 70, 10, 10);
@@ -362,7 +362,7 @@ TEST_F(ImeQueryTest, NoWindowsAtAllIsUnavailable) {
     EXPECT_EQ(hosts.calls, 0);
 }
 
-TEST_F(EditorTest, HostWindowsAreProbedOnlyWhenOwnWindowsFail) {
+TEST_F(ImeQueryEditorTest, HostWindowsAreProbedOnlyWhenOwnWindowsFail) {
     AddImeWindow(90, 7, 70, {10, 11}, {.answersOpen = false});
     AddWindow(500, 50, 500);  // a shell input host
     AddImeWindow(95, 50, 500, {500}, {.open = 1, .conversion = 1});
