@@ -1,0 +1,287 @@
+// The update cycle against scripted doubles: what a full update shows or hides,
+// which caches it reuses, and how the cheap refreshes fall back.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "doubles/fake_clock.h"
+#include "main/app_state.h"
+#include "main/app_state_ops.h"
+#include "main/update_cycle.h"
+#include "doubles/recording_sound.h"
+#include "doubles/scripted_badge_platform.h"
+#include "doubles/scripted_desktop.h"
+#include "doubles/scripted_ime.h"
+
+namespace tessel {
+namespace {
+
+using testing::FakeClock;
+using testing::RecordingSound;
+using testing::ScriptedBadgePlatform;
+using testing::ScriptedDesktop;
+using testing::ScriptedIme;
+using testing::ScriptedWindow;
+
+class FakeProcesses final : public Processes {
+public:
+    std::optional<std::u16string> ExecutableName(std::uint32_t pid) override {
+        ++lookups;
+        auto it = names.find(pid);
+        if (it == names.end()) return std::nullopt;
+        return it->second;
+    }
+    void FreeConsole() override { ++consoleFrees; }
+    std::map<std::uint32_t, std::u16string> names;
+    int lookups = 0;
+    int consoleFrees = 0;
+};
+
+class CountingSources final : public CaretSources {
+public:
+    void ReleaseFocusedElement() override { ++releases; }
+    int releases = 0;
+};
+
+ScriptedWindow Win(std::u16string cls, WindowId parent, std::uint32_t thread, std::uint32_t pid, Rect rect) {
+    ScriptedWindow w;
+    w.className = std::move(cls);
+    w.parent = parent;
+    w.root = parent;
+    w.rootOwner = parent;
+    w.threadId = thread;
+    w.processId = pid;
+    w.topLevel = parent == kNoWindow;
+    w.rect = rect;
+    return w;
+}
+
+constexpr WindowId kMain = 0x10;
+constexpr WindowId kFrame = 0x100;
+constexpr WindowId kEdit = 0x101;
+constexpr WindowId kLabel = 0x102;
+constexpr std::uint32_t kThread = 7;
+constexpr std::uint32_t kPid = 70;
+constexpr std::uintptr_t kUsEnglish = 0x04090409;
+constexpr std::uintptr_t kKorean = 0x04120412;
+
+class UpdateCycle : public ::testing::Test {
+protected:
+    UpdateCycle() : ime(&desktop) {
+        state.clock = &clock;
+        state.desktop = &desktop;
+        state.badgePlatform = &badge;
+        state.ime = &ime;
+        state.sound = &sound;
+        state.processes = &processes;
+        state.caretSources = &sources;
+        state.coalescer = &coalescer;
+        state.mainWindow = kMain;
+        state.badge.BadgeWindow = 0x20;
+        InitialiseAppState(state, clock.Now());
+
+        desktop.AddWindow(kFrame, Win(u"Notepad", kNoWindow, kThread, kPid, Rect{100, 100, 700, 500}));
+        ScriptedWindow edit = Win(u"Edit", kFrame, kThread, kPid, Rect{110, 140, 690, 490});
+        edit.clientOrigin = Point{110, 140};
+        desktop.AddWindow(kEdit, edit);
+        desktop.AddWindow(kLabel, Win(u"Static", kFrame, kThread, kPid, Rect{110, 110, 300, 130}));
+        desktop.SetLayout(kThread, kUsEnglish);
+        badge.SetVirtualScreen(VirtualScreenMetrics{0, 0, 1920, 1080});
+        FocusOn(kEdit, Rect{50, 10, 51, 26});
+    }
+
+    void FocusOn(WindowId window, Rect caret) {
+        desktop.SetForeground(kFrame);
+        GuiThreadInfo info;
+        info.active = kFrame;
+        info.focus = window;
+        info.caret = window;
+        info.caretRect = caret;
+        desktop.SetGuiThreadInfo(kThread, info);
+    }
+
+    FakeClock clock;
+    ScriptedDesktop desktop;
+    ScriptedBadgePlatform badge;
+    ScriptedIme ime;
+    RecordingSound sound;
+    FakeProcesses processes;
+    CountingSources sources;
+    WinEventCoalescer coalescer;
+    AppState state;
+};
+
+TEST_F(UpdateCycle, AnEditControlShowsTheBadgeBelowItsCaret) {
+    FullUpdate(state);
+    ASSERT_TRUE(state.lastCaret.Found);
+    // Client caret (50,10)-(51,26) in a client area at (110,140): a 1-pixel bar.
+    EXPECT_EQ(state.lastCaret.X, 110 + 51);
+    EXPECT_EQ(state.lastCaret.Top, 150);
+    EXPECT_EQ(state.lastCaret.Bottom, 166);
+    EXPECT_TRUE(state.badge.Visible);
+    EXPECT_EQ(state.badge.Content.Mode, InputMode::English);
+    EXPECT_EQ(state.badge.LastPosition.X, 161 + 4);  // gap 4 at 96 DPI
+    EXPECT_EQ(state.badge.LastPosition.Y, 166 + 2);
+    EXPECT_EQ(state.mode.LastMode, InputMode::English);
+    EXPECT_FALSE(state.sched.fullUpdatePending);
+    EXPECT_EQ(state.sched.lastFullUpdate, clock.Now());
+}
+
+TEST_F(UpdateCycle, NoForegroundWindowHidesAndReleasesTheFocusedElement) {
+    FullUpdate(state);
+    ASSERT_TRUE(state.badge.Visible);
+    desktop.SetForeground(kNoWindow);
+    FullUpdate(state);
+    EXPECT_FALSE(state.badge.Visible);
+    EXPECT_FALSE(state.lastCaret.Found);
+    EXPECT_EQ(sources.releases, 1);
+    // Hiding keeps the mode, so coming back to English stays silent.
+    EXPECT_EQ(state.mode.LastMode, InputMode::English);
+}
+
+TEST_F(UpdateCycle, AControlThatTakesNoTextHidesTheBadge) {
+    FocusOn(kLabel, Rect{0, 0, 0, 0});
+    FullUpdate(state);
+    EXPECT_FALSE(state.badge.Visible);
+    EXPECT_EQ(badge.Redraws(), 0);
+}
+
+TEST_F(UpdateCycle, AnUnreadableKoreanStatusHidesAndClearsTheKnownCaret) {
+    FullUpdate(state);
+    ASSERT_TRUE(state.lastCaret.Found);
+    desktop.SetLayout(kThread, kKorean);
+    clock.AdvanceMs(500);  // beyond the recent-status reuse
+    FullUpdate(state);
+    EXPECT_FALSE(state.badge.Visible);
+    EXPECT_FALSE(state.lastCaret.Found);
+    EXPECT_FALSE(state.KeepOutRect.has_value());
+    // RefreshMode with no known caret does a full update instead.
+    RefreshMode(state);
+    EXPECT_EQ(state.sched.lastFullUpdate, clock.Now());
+}
+
+TEST_F(UpdateCycle, TheEditabilityVerdictIsReusedFor250Ms) {
+    // A label is decided by the slow rules, whose verdict is cached.
+    FocusOn(kLabel, Rect{0, 0, 0, 0});
+    EditabilityVerdict cache;
+    ForegroundClass fg;
+    FocusSnapshot snapshot{Rect{}, kFrame, kFrame, kLabel, kLabel, kPid};
+    TargetMemo memo;
+    RekeyTargetMemo(memo, snapshot);
+    EditabilityInputs in{desktop, sources, memo, snapshot, fg, clock.Now()};
+    EXPECT_EQ(DecideEditability(in, cache).rule, EditabilityRule::Computed);
+    EditabilityInputs later{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(250)};
+    EditabilityDecision reused = DecideEditability(later, cache);
+    EXPECT_EQ(reused.rule, EditabilityRule::Cached);
+    EXPECT_FALSE(reused.show);
+    EditabilityInputs stale{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(251)};
+    EXPECT_EQ(DecideEditability(stale, cache).rule, EditabilityRule::Computed);
+    // Another focus window is another key.
+    FocusSnapshot other = snapshot;
+    other.focus = kEdit;
+    other.caret = kNoWindow;
+    EditabilityInputs moved{desktop, sources, memo, other, fg, clock.Now() + Ms(260)};
+    EXPECT_NE(DecideEditability(moved, cache).rule, EditabilityRule::Cached);
+}
+
+TEST_F(UpdateCycle, ConsolesAreAlwaysEditableAndTheCheapRulesAreNotCached) {
+    EditabilityVerdict cache;
+    ForegroundClass console;
+    console.ConsoleHost = true;
+    FocusSnapshot snapshot{Rect{}, kFrame, kFrame, kNoWindow, kNoWindow, kPid};
+    TargetMemo memo;
+    RekeyTargetMemo(memo, snapshot);
+    EditabilityDecision d = DecideEditability({desktop, sources, memo, snapshot, console, clock.Now()}, cache);
+    EXPECT_TRUE(d.show);
+    EXPECT_EQ(d.rule, EditabilityRule::Console);
+    EXPECT_TRUE(cache.show);  // recorded for the slow path to reuse
+}
+
+TEST_F(UpdateCycle, ShellSurfacesKeepTheBadgeOffTheirFrameAndAreExaminedOncePerWindow) {
+    processes.names[kPid] = u"SearchHost.EXE";
+    desktop.Window(kFrame).frameBounds = Rect{100, 100, 700, 500};
+    FullUpdate(state);
+    ASSERT_TRUE(state.KeepOutRect.has_value());
+    EXPECT_EQ(*state.KeepOutRect, (Rect{100, 100, 700, 500}));
+    // The badge stays outside the frame.
+    const auto& p = state.badge.LastPosition;
+    EXPECT_TRUE(p.X + 15 <= 100 || p.X >= 700 || p.Y + 15 <= 100 || p.Y >= 500);
+    FullUpdate(state);
+    FullUpdate(state);
+    EXPECT_EQ(processes.lookups, 1);
+    // A foreground event forgets the verdict.
+    ForgetShellHost(state);
+    FullUpdate(state);
+    EXPECT_EQ(processes.lookups, 2);
+}
+
+TEST_F(UpdateCycle, AFailedFrameQueryFallsBackToTheWindowRectangle) {
+    processes.names[kPid] = u"startmenuexperiencehost.exe";
+    FullUpdate(state);
+    ASSERT_TRUE(state.KeepOutRect.has_value());
+    EXPECT_EQ(*state.KeepOutRect, (Rect{100, 100, 700, 500}));
+    processes.names[kPid] = u"notepad.exe";
+    ForgetShellHost(state);
+    FullUpdate(state);
+    EXPECT_FALSE(state.KeepOutRect.has_value());
+}
+
+TEST_F(UpdateCycle, TaskManagerSearchBoxStartsAndStopsItsTimer) {
+    constexpr WindowId kTaskManager = 0x300, kInput = 0x301;
+    desktop.AddWindow(kTaskManager, Win(u"TaskManagerWindow", kNoWindow, 9, 90, Rect{0, 0, 800, 600}));
+    desktop.AddWindow(kInput, Win(u"Windows.UI.Input.InputSite.WindowClass", kTaskManager, 9, 90, Rect{10, 10, 200, 30}));
+    desktop.SetForeground(kTaskManager);
+    GuiThreadInfo info;
+    info.focus = kInput;
+    desktop.SetGuiThreadInfo(9, info);
+    state.mode.LastMode = InputMode::Korean;
+    FullUpdate(state);
+    EXPECT_TRUE(state.taskManagerMode);
+    EXPECT_EQ(state.TaskbarReading, 1);
+    EXPECT_TRUE(desktop.TimerRunning(kMain, kTaskManagerTimerId));
+    EXPECT_EQ(desktop.Timers().at({kMain, kTaskManagerTimerId}), 50u);
+
+    FocusOn(kEdit, Rect{50, 10, 51, 26});
+    FullUpdate(state);
+    EXPECT_FALSE(state.taskManagerMode);
+    EXPECT_FALSE(desktop.TimerRunning(kMain, kTaskManagerTimerId));
+}
+
+TEST_F(UpdateCycle, RefreshCaretMovesWithoutRedrawingAndFallsBackWhenNothingIsShown) {
+    EXPECT_FALSE(RefreshCaret(state));  // nothing drawn yet: a full update instead
+    ASSERT_TRUE(state.badge.Visible);
+    int redraws = badge.Redraws();
+    clock.AdvanceMs(30);
+    FocusOn(kEdit, Rect{80, 10, 81, 26});
+    EXPECT_TRUE(RefreshCaret(state));
+    EXPECT_EQ(state.lastCaret.X, 110 + 81);
+    EXPECT_EQ(badge.Redraws(), redraws);
+    EXPECT_EQ(state.badge.LastPosition.X, 191 + 4);
+    EXPECT_EQ(state.sched.lastCaretUpdate, clock.Now());
+    EXPECT_NE(state.sched.lastFullUpdate, clock.Now());
+}
+
+TEST_F(UpdateCycle, RefreshModeRedrawsAtTheKnownCaretWhenCapsLockChanges) {
+    FullUpdate(state);
+    ASSERT_TRUE(state.badge.Visible);
+    MonoTime full = *state.sched.lastFullUpdate;
+    clock.AdvanceMs(100);
+    badge.SetKeyToggled(0x14, true);
+    RefreshMode(state);
+    EXPECT_EQ(state.badge.Content.Glyph, u'A');
+    EXPECT_EQ(*state.sched.lastFullUpdate, full);  // no full update ran
+    EXPECT_TRUE(sound.Played().empty());
+}
+
+TEST_F(UpdateCycle, InvalidatingTheCaretCachesEmptiesTheVerdictAndMemo) {
+    FullUpdate(state);
+    state.CaretNearTop = true;
+    InvalidateCaretCaches(state);
+    EXPECT_FALSE(state.editabilityVerdict.time.has_value());
+    EXPECT_EQ(state.caretLocator.targetMemo.stateWord, TargetMemo::kInvalidated);
+    EXPECT_FALSE(state.CaretNearTop);
+    EXPECT_EQ(sources.releases, 1);
+}
+
+}  // namespace
+}  // namespace tessel
