@@ -127,6 +127,14 @@ TEST_F(SettingsWindowWin32, TabOrderFollowsCreationOrder) {
     }
 }
 
+TEST_F(SettingsWindowWin32, TypedDigitsAreUpperCasedAndLimitedToEight) {
+    ASSERT_NE(Open(), nullptr);
+    HWND edit = Item(kIdEnglishColour);
+    SetWindowTextW(edit, L"");
+    for (wchar_t c : std::wstring(L"abcdef123")) SendMessageW(edit, WM_CHAR, c, 0);
+    EXPECT_EQ(TextOf(edit), L"ABCDEF12");
+}
+
 TEST_F(SettingsWindowWin32, SecondOpenKeepsTheOneWindowAndItsEdits) {
     HWND first = Open();
     ASSERT_NE(first, nullptr);
