@@ -75,15 +75,15 @@ TEST(Lifecycle, EndSessionShutsDownWithoutEndingTheLoopAndCancelledEndSessionKee
     ASSERT_TRUE(tessel.Ready());
     HWND main = tessel.Main();
     DWORD_PTR result = 0;
-    ASSERT_TRUE(::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 2000, &result));
+    ASSERT_TRUE(::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000, &result));
     EXPECT_EQ(result, static_cast<DWORD_PTR>(TRUE));
     // A cancelled logoff changes nothing.
-    ASSERT_TRUE(::SendMessageTimeoutW(main, WM_ENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 2000, &result));
+    ASSERT_TRUE(::SendMessageTimeoutW(main, WM_ENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000, &result));
     EXPECT_TRUE(tessel.Proc().Running());
     EXPECT_EQ(WindowsOf(tessel.Proc().Id(), L"Tessel.BadgeWindow").size(), 1u);
     // A real one tears everything down, the badge window included, but the
     // process waits for Windows to end it.
-    ASSERT_TRUE(::SendMessageTimeoutW(main, WM_ENDSESSION, 1, 0, SMTO_ABORTIFHUNG, 2000, &result));
+    ASSERT_TRUE(::SendMessageTimeoutW(main, WM_ENDSESSION, 1, 0, SMTO_ABORTIFHUNG, 10000, &result));
     EXPECT_TRUE(WaitFor([&] { return WindowsOf(tessel.Proc().Id(), L"Tessel.BadgeWindow").empty(); }, 10s));
     EXPECT_TRUE(tessel.Proc().Running());
     // The lock was released by the teardown: a new start would run. Closing

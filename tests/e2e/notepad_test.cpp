@@ -90,9 +90,13 @@ public:
         }, 20s);
         if (window_) Focus();
     }
-    void Focus() {
-        ::SetForegroundWindow(window_);
-        WaitFor([&] { return ::GetForegroundWindow() == window_; }, 5s);
+    // Asks again while waiting: a busy Wine can drop the first request.
+    bool Focus() {
+        return WaitFor([&] {
+            if (::GetForegroundWindow() == window_) return true;
+            ::SetForegroundWindow(window_);
+            return false;
+        }, 10s, 100ms);
     }
     HWND Window() const { return window_; }
     Process& Proc() { return process_; }
@@ -119,19 +123,37 @@ protected:
     void TearDown() override {
         if (CapsLockOn()) PressKey(VK_CAPITAL);
     }
+
+    // Notepad focused, Tessel started beside it, its badge window found.
+    // Returns false (with a failure recorded) when any of it does not happen.
+    bool StartBoth(Notepad& notepad, RunningTessel& tessel, HWND& badge) {
+        if (!notepad.Window()) {
+            ADD_FAILURE() << "notepad did not start";
+            return false;
+        }
+        if (!notepad.Focus()) {
+            ADD_FAILURE() << "notepad did not become the foreground window";
+            return false;
+        }
+        if (!tessel.Ready()) {
+            ADD_FAILURE() << "Tessel did not start";
+            return false;
+        }
+        badge = BadgeOf(tessel);
+        if (!badge) ADD_FAILURE() << "no badge window";
+        return badge != nullptr;
+    }
 };
 
 TEST_F(NotepadE2E, BadgeStandsBelowTheCaretAndFollowsTyping) {
     Notepad notepad;
-    ASSERT_NE(notepad.Window(), nullptr) << "notepad did not start";
     Sandbox sandbox;
     RunningTessel tessel(sandbox);
-    ASSERT_TRUE(tessel.Ready());
-    HWND badge = BadgeOf(tessel);
-    ASSERT_NE(badge, nullptr);
+    HWND badge = nullptr;
+    ASSERT_TRUE(StartBoth(notepad, tessel, badge));
 
     std::optional<ScreenCaret> caret;
-    ASSERT_TRUE(WaitFor([&] { return (caret = NotepadCaret(notepad.Window())) && BadgeAt(badge, Below(*caret)); }, 10s))
+    ASSERT_TRUE(WaitFor([&] { return (caret = NotepadCaret(notepad.Window())) && BadgeAt(badge, Below(*caret)); }, 15s))
         << "badge at " << RectOf(badge).left << "," << RectOf(badge).top << " visible " << ::IsWindowVisible(badge)
         << "; caret " << (caret ? caret->x : -1) << "," << (caret ? caret->bottom : -1);
     EXPECT_FALSE(::GetWindowLongPtrW(badge, GWL_EXSTYLE) & WS_EX_APPWINDOW);
@@ -148,12 +170,11 @@ TEST_F(NotepadE2E, BadgeStandsBelowTheCaretAndFollowsTyping) {
 
 TEST_F(NotepadE2E, CapsLockSwitchesTheGlyphAndBack) {
     Notepad notepad;
-    ASSERT_NE(notepad.Window(), nullptr);
     Sandbox sandbox;
     RunningTessel tessel(sandbox);
-    ASSERT_TRUE(tessel.Ready());
-    HWND badge = BadgeOf(tessel);
-    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(badge); }, 10s));
+    HWND badge = nullptr;
+    ASSERT_TRUE(StartBoth(notepad, tessel, badge));
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(badge); }, 15s));
     ::Sleep(300);
     std::vector<COLORREF> lower = Pixels(badge);
 
@@ -170,12 +191,11 @@ TEST_F(NotepadE2E, CapsLockSwitchesTheGlyphAndBack) {
 
 TEST_F(NotepadE2E, FocusOnAWindowWithoutTextHidesAndClosingNotepadHides) {
     Notepad notepad;
-    ASSERT_NE(notepad.Window(), nullptr);
     Sandbox sandbox;
     RunningTessel tessel(sandbox);
-    ASSERT_TRUE(tessel.Ready());
-    HWND badge = BadgeOf(tessel);
-    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(badge); }, 10s));
+    HWND badge = nullptr;
+    ASSERT_TRUE(StartBoth(notepad, tessel, badge));
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(badge); }, 15s));
 
     // A window of ours whose only control is a label.
     HWND plain = ::CreateWindowExW(0, L"STATIC", L"no text here", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 300,
@@ -185,7 +205,7 @@ TEST_F(NotepadE2E, FocusOnAWindowWithoutTextHidesAndClosingNotepadHides) {
     ::SetFocus(plain);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(badge); }, 5s)) << "badge still shown over a label";
 
-    notepad.Focus();
+    EXPECT_TRUE(notepad.Focus());
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(badge) != FALSE; }, 5s)) << "badge did not come back";
     ::DestroyWindow(plain);
 
@@ -197,16 +217,15 @@ TEST_F(NotepadE2E, FocusOnAWindowWithoutTextHidesAndClosingNotepadHides) {
 
 TEST_F(NotepadE2E, SettingsFileMovesTheBadgeRightAndRecolours) {
     Notepad notepad;
-    ASSERT_NE(notepad.Window(), nullptr);
     Sandbox sandbox;
     sandbox.WriteFile(L"Tessel.ini",
                       "[Settings]\r\nIndicatorPosition=Right\r\nEnglishBackgroundColor=00FF00FF\r\n"
                       "IndicatorTextColor=00000000\r\n");
     RunningTessel tessel(sandbox);
-    ASSERT_TRUE(tessel.Ready());
-    HWND badge = BadgeOf(tessel);
+    HWND badge = nullptr;
+    ASSERT_TRUE(StartBoth(notepad, tessel, badge));
     std::optional<ScreenCaret> caret;
-    ASSERT_TRUE(WaitFor([&] { return (caret = NotepadCaret(notepad.Window())) && BadgeAt(badge, Right(*caret)); }, 10s))
+    ASSERT_TRUE(WaitFor([&] { return (caret = NotepadCaret(notepad.Window())) && BadgeAt(badge, Right(*caret)); }, 15s))
         << "badge at " << RectOf(badge).left << "," << RectOf(badge).top;
     // An opaque green square with the glyph punched out (text alpha 0).
     ::Sleep(200);
