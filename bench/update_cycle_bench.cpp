@@ -1,0 +1,212 @@
+// The three update operations on the scripted desktop for three kinds of
+// target: a standard edit control, a browser-like window whose render widget
+// has no system caret (UI Automation answers), and a classic console. Each
+// iteration runs one operation in its steady state; the counters give the
+// platform calls it made per run (window manager, IME, badge window and
+// drawing, caret sources such as UI Automation), and "cold_*" those of the
+// first full update on a fresh state. Time per iteration is the time per
+// operation, including the scripted doubles' bookkeeping and the counting.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <optional>
+
+#include "doubles/fake_clock.h"
+#include "doubles/recording_sound.h"
+#include "doubles/scripted_badge_platform.h"
+#include "doubles/scripted_caret_sources.h"
+#include "doubles/scripted_desktop.h"
+#include "doubles/scripted_ime.h"
+#include "main/app_state.h"
+#include "main/app_state_ops.h"
+#include "main/update_cycle.h"
+
+namespace tessel {
+namespace {
+
+using testing::ScriptedWindow;
+
+class NoProcesses final : public Processes {
+public:
+    std::optional<std::u16string> ExecutableName(std::uint32_t) override { return u"app.exe"; }
+    void FreeConsole() override {}
+};
+
+enum class Target { Edit, Browser, Console };
+enum class Operation { Full, Mode, Caret };
+
+constexpr WindowId kMain = 0x10;
+constexpr WindowId kFrame = 0x100;
+constexpr WindowId kChild = 0x101;
+constexpr std::uint32_t kThread = 7;
+constexpr std::uint32_t kPid = 70;
+constexpr std::uintptr_t kUsEnglish = 0x04090409;
+
+ScriptedWindow Win(std::u16string cls, WindowId parent, Rect rect) {
+    ScriptedWindow w;
+    w.className = std::move(cls);
+    w.parent = w.root = w.rootOwner = parent;
+    w.threadId = kThread;
+    w.processId = kPid;
+    w.topLevel = parent == kNoWindow;
+    w.rect = rect;
+    w.clientOrigin = Point{rect.left, rect.top};
+    return w;
+}
+
+int BadgeCalls(const testing::ScriptedBadgePlatform& b) {
+    int n = 0;
+    for (const char* op : {"MonitorFromPoint", "EffectiveDpi", "ForegroundWindow", "DpiForWindow", "ClassName64",
+                           "VirtualScreen", "KeyToggled", "MoveTopmost", "Hide", "ShowNoActivate", "CreateCanvas",
+                           "DrawGlyph", "Present"})
+        n += b.Calls(op);
+    return n;
+}
+
+struct Rig {
+    testing::FakeClock clock;
+    testing::ScriptedDesktop desktop;
+    testing::ScriptedBadgePlatform badge;
+    testing::ScriptedIme ime{&desktop};
+    testing::RecordingSound sound;
+    NoProcesses processes;
+    testing::ScriptedCaretSources sources;
+    WinEventCoalescer coalescer;
+    AppState state;
+    Target target;
+    int caretX = 0;
+
+    explicit Rig(Target t) : target(t) {
+        state.clock = &clock;
+        state.desktop = &desktop;
+        state.badgePlatform = &badge;
+        state.ime = &ime;
+        state.sound = &sound;
+        state.processes = &processes;
+        state.caretSources = &sources;
+        state.coalescer = &coalescer;
+        state.mainWindow = kMain;
+        state.badge.BadgeWindow = 0x20;
+        state.rawInputRegistered = true;
+        state.hookInstalled = {true, true, true, true};
+        InitialiseAppState(state, clock.Now());
+        badge.SetVirtualScreen(VirtualScreenMetrics{0, 0, 1920, 1080});
+        desktop.SetLayout(kThread, kUsEnglish);
+
+        GuiThreadInfo info;
+        info.active = kFrame;
+        switch (target) {
+            case Target::Edit:
+                desktop.AddWindow(kFrame, Win(u"Notepad", kNoWindow, Rect{100, 100, 700, 500}));
+                desktop.AddWindow(kChild, Win(u"Edit", kFrame, Rect{110, 140, 690, 490}));
+                info.focus = info.caret = kChild;
+                break;
+            case Target::Browser:
+                desktop.AddWindow(kFrame, Win(u"Chrome_WidgetWin_1", kNoWindow, Rect{0, 0, 1200, 900}));
+                desktop.AddWindow(kChild, Win(u"Chrome_RenderWidgetHostHWND", kFrame, Rect{0, 80, 1200, 900}));
+                info.focus = kChild;  // no system caret
+                sources.automation = sources.walker = true;
+                sources.focused = 10;
+                sources.elements[10].editability = Editability::TextInput;
+                sources.elements[10].rect = ElementRect{100, 300, 800, 340};
+                break;
+            case Target::Console:
+                desktop.AddWindow(kFrame, Win(u"ConsoleWindowClass", kNoWindow, Rect{50, 50, 850, 650}));
+                break;
+        }
+        desktop.SetForeground(kFrame);
+        desktop.SetGuiThreadInfo(kThread, info);
+        MoveCaret();
+    }
+
+    // Puts the caret at the next of two places, so that every refresh moves the badge.
+    void MoveCaret() {
+        caretX = caretX == 40 ? 48 : 40;
+        switch (target) {
+            case Target::Edit: {
+                GuiThreadInfo info;
+                info.active = kFrame;
+                info.focus = info.caret = kChild;
+                info.caretRect = Rect{caretX, 10, caretX + 1, 26};
+                desktop.SetGuiThreadInfo(kThread, info);
+                break;
+            }
+            case Target::Browser:
+                sources.uiaCaret = UiaCaret{UiaCaretKind::CaretFound, 100 + caretX, 310, 326};
+                break;
+            case Target::Console:
+                sources.consoleCaret = CaretInfo{true, 50 + caretX, 300, 316};
+                break;
+        }
+    }
+
+    void ResetCalls() {
+        desktop.ResetCalls();
+        ime.ResetCalls();
+        badge.ResetCalls();
+        sources.log.clear();
+    }
+};
+
+struct Totals {
+    double desktop = 0, ime = 0, badge = 0, caretSources = 0;
+    void Add(Rig& rig) {
+        desktop += rig.desktop.TotalCalls();
+        ime += rig.ime.TotalCalls();
+        badge += BadgeCalls(rig.badge);
+        caretSources += static_cast<double>(rig.sources.log.size());
+        rig.ResetCalls();
+    }
+};
+
+void UpdateCycle(benchmark::State& bm, Target target, Operation op) {
+    Rig rig(target);
+    rig.ResetCalls();
+    FullUpdate(rig.state);
+    if (!rig.state.badge.Visible) {
+        bm.SkipWithError("the scripted target shows no badge");
+        return;
+    }
+    Totals cold;
+    cold.Add(rig);
+
+    // Steady state as the poll sees it: a full update each second, a mode
+    // check each half second, a caret refresh after each 100 ms of typing.
+    const int stepMs = op == Operation::Full ? 1000 : op == Operation::Mode ? 500 : 100;
+    Totals steady;
+    bool shown = true;
+    for (auto _ : bm) {
+        rig.clock.AdvanceMs(stepMs);
+        if (op == Operation::Caret) rig.MoveCaret();
+        switch (op) {
+            case Operation::Full: FullUpdate(rig.state); break;
+            case Operation::Mode: RefreshMode(rig.state); break;
+            case Operation::Caret: benchmark::DoNotOptimize(RefreshCaret(rig.state)); break;
+        }
+        shown = shown && rig.state.badge.Visible;
+        steady.Add(rig);
+    }
+    if (!shown) bm.SkipWithError("the badge disappeared during the run");
+    const auto perRun = benchmark::Counter::kAvgIterations;
+    bm.counters["desktop"] = benchmark::Counter(steady.desktop, perRun);
+    bm.counters["ime"] = benchmark::Counter(steady.ime, perRun);
+    bm.counters["badge"] = benchmark::Counter(steady.badge, perRun);
+    bm.counters["caret_src"] = benchmark::Counter(steady.caretSources, perRun);
+    bm.counters["cold_desktop"] = cold.desktop;
+    bm.counters["cold_ime"] = cold.ime;
+    bm.counters["cold_badge"] = cold.badge;
+    bm.counters["cold_caret_src"] = cold.caretSources;
+}
+
+BENCHMARK_CAPTURE(UpdateCycle, Edit_FullUpdate, Target::Edit, Operation::Full);
+BENCHMARK_CAPTURE(UpdateCycle, Edit_RefreshMode, Target::Edit, Operation::Mode);
+BENCHMARK_CAPTURE(UpdateCycle, Edit_RefreshCaret, Target::Edit, Operation::Caret);
+BENCHMARK_CAPTURE(UpdateCycle, Browser_FullUpdate, Target::Browser, Operation::Full);
+BENCHMARK_CAPTURE(UpdateCycle, Browser_RefreshMode, Target::Browser, Operation::Mode);
+BENCHMARK_CAPTURE(UpdateCycle, Browser_RefreshCaret, Target::Browser, Operation::Caret);
+BENCHMARK_CAPTURE(UpdateCycle, Console_FullUpdate, Target::Console, Operation::Full);
+BENCHMARK_CAPTURE(UpdateCycle, Console_RefreshMode, Target::Console, Operation::Mode);
+BENCHMARK_CAPTURE(UpdateCycle, Console_RefreshCaret, Target::Console, Operation::Caret);
+
+}  // namespace
+}  // namespace tessel
