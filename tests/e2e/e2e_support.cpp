@@ -154,8 +154,14 @@ std::wstring TitleOf(HWND window) {
 
 RunningTessel::RunningTessel(const Sandbox& sandbox) : process_(sandbox.Exe(), sandbox.Dir()) {
     if (!process_.Started()) return;
-    WaitFor([&] { return (main_ = MainWindowOf(process_.Id())) != nullptr || !process_.Running(); },
-            std::chrono::seconds(20));
+    // The main window is enumerable while its WM_CREATE still runs; the badge
+    // window, made there, shows that start-up is through.
+    HWND main = nullptr;
+    bool ready = WaitFor([&] {
+        main = MainWindowOf(process_.Id());
+        return (main && !WindowsOf(process_.Id(), L"Tessel.BadgeWindow").empty()) || !process_.Running();
+    }, std::chrono::seconds(20));
+    if (ready && process_.Running()) main_ = main;
 }
 
 RunningTessel::~RunningTessel() {
