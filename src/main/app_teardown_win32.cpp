@@ -18,6 +18,7 @@ void DestroyAppState(AppState* state) {
         state->ConsoleAttachment = 0;
     }
 
+    if (state->caretSources) state->caretSources->ReleaseFocusedElement();
     if (ShellResources* shell = state->shell) {
         // Release order: walker before the automation object that made it.
         shell->rawWalker.Reset();
