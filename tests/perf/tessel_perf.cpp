@@ -381,7 +381,8 @@ void MeasureIdleCost(const Sandbox& sandbox, int seconds) {
                 t, b, wall / 1000, tessel.Pid().c_str(), baseline.Pid().c_str());
     if (b > 0) std::printf("%-20s ratio %.2f\n", "", t / b);
     else std::printf("%-20s ratio undefined: idle_loop used less than one 10 ms tick\n", "");
-    std::printf("%-20s Tessel %.3f%% of one core\n", "", 100.0 * t / wall);
+    std::printf("%-20s Tessel %.3f%% of one core; since their start Tessel used %.0f ms, idle_loop %.0f ms\n", "",
+                100.0 * t / wall, *tessel1, *idle1);
 }
 
 int Run(const Options& options) {
