@@ -282,7 +282,16 @@ TEST(TraySettingsE2E, ShortColourIsRefusedNamingItsRowAndNothingIsWritten) {
     EXPECT_EQ(TextOf(::GetDlgItem(settings, kJapaneseColourEdit)), L"62FF62");
     EXPECT_FALSE(sandbox.Exists(L"Tessel.ini"));
 
-    // Repaired, the same window saves everything, the check box included.
+    // Nothing was taken over in memory either: after Cancel a new window
+    // shows the old switch.
+    Click(settings, IDCANCEL);
+    ASSERT_TRUE(WaitFor([&] { return SettingsWindow(tessel) == nullptr; }, 10s));
+    settings = OpenSettingsBySecondStart(sandbox, tessel);
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(Ask(::GetDlgItem(settings, kPlaySoundsBox), BM_GETCHECK), BST_UNCHECKED);
+
+    // Valid values save everything, the check box included.
+    Ask(::GetDlgItem(settings, kPlaySoundsBox), BM_SETCHECK, BST_CHECKED);
     ASSERT_TRUE(SetText(::GetDlgItem(settings, kJapaneseColourEdit), L"62FF62FF"));
     ASSERT_TRUE(SetText(::GetDlgItem(settings, kKoreanColourEdit), L"6262FFFF"));
     Click(settings, IDOK);
