@@ -61,7 +61,11 @@ void CreateControls(HWND window, const AppState& state) {
         std::wstring text = Wide(spec.text);
         if (spec.kind == ControlKind::ColourEdit) text = Wide(FormatRgba(colours[static_cast<std::size_t>(colourRow++)]));
         const std::wstring cls = Wide(spec.className);
-        HWND control = CreateWindowExW(0, cls.c_str(), text.c_str(), spec.style, box.x, box.y, box.width,
+        // The window clips its children, and a group box paints only its
+        // frame: marked transparent, the box is left out of the clipping so
+        // the window's own background shows inside it instead of garbage.
+        const DWORD exStyle = spec.kind == ControlKind::GroupBox ? WS_EX_TRANSPARENT : 0;
+        HWND control = CreateWindowExW(exStyle, cls.c_str(), text.c_str(), spec.style, box.x, box.y, box.width,
                                        box.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
                                        instance, nullptr);
         if (!control) continue;
@@ -187,6 +191,15 @@ LRESULT CALLBACK SettingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
         case WM_CLOSE:
             DestroyWindow(window);
             return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: {
+            // Labels, check boxes and the group box sit on the window's own
+            // background rather than on grey patches of the button face.
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        }
         case WM_NCDESTROY:
             if (state && state->settingsWindow == ToWindowId(window)) state->settingsWindow = kNoWindow;
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);

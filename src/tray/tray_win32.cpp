@@ -189,7 +189,9 @@ void ShowHint(AppState& state, std::optional<Point> anchor) {
     if (!hint) return;
     state.HintWindow = ToWindowId(hint);
     SendMessageW(hint, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
-    ShowWindow(hint, SW_SHOW);
+    // A hint must not take the activation from whatever the user works in;
+    // SW_SHOW would activate it despite WS_EX_NOACTIVATE.
+    ShowWindow(hint, SW_SHOWNOACTIVATE);
     UpdateWindow(hint);
     SetTimer(MainHwnd(state), kHintTimerId, kHintLifetimeMs, nullptr);
 }

@@ -54,6 +54,27 @@ TEST_F(SettingsWindowWin32, WindowHasTitleStylesOwnerAndClientSize) {
     EXPECT_EQ(reinterpret_cast<AppState*>(GetWindowLongPtrW(w, GWLP_USERDATA)), state_.get());
 }
 
+TEST_F(SettingsWindowWin32, InsideOfTheGroupBoxShowsTheWindowBackground) {
+    HWND w = Open();
+    ASSERT_NE(w, nullptr);
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // A point inside the group frame but between its controls: the group box
+    // paints only its frame, so this shows whatever the window painted there.
+    HWND group = GetWindow(w, GW_CHILD);
+    ASSERT_NE(group, nullptr);
+    RECT box{};
+    GetWindowRect(group, &box);
+    HWND first = GetDlgItem(w, 2101);
+    RECT check{};
+    GetWindowRect(first, &check);
+    POINT probe{box.left + 8, (box.top + check.top) / 2 + 4};
+    ASSERT_LT(probe.y, check.top);
+    HDC screen = GetDC(nullptr);
+    COLORREF seen = GetPixel(screen, probe.x, probe.y);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(seen, GetSysColor(COLOR_WINDOW));
+}
+
 TEST_F(SettingsWindowWin32, ControlsInCreationOrderWithIdsClassesTextsAndPlaces) {
     state_->settings.PlaySounds = true;
     state_->settings.PlayJapaneseSound = false;

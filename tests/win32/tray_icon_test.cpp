@@ -68,6 +68,8 @@ TEST_F(TrayWin32, HintAppearsAboveTheClickPointAndCloseHintRemovesIt) {
     HWND hint = Hint();
     ASSERT_NE(hint, nullptr);
     EXPECT_TRUE(IsWindowVisible(hint));
+    EXPECT_NE(GetForegroundWindow(), hint) << "the hint took the activation";
+    EXPECT_NE(GetActiveWindow(), hint);
     EXPECT_EQ(CompareStringOrdinal(ClassOf(hint).c_str(), -1, L"STATIC", -1, TRUE), CSTR_EQUAL);
     EXPECT_EQ(TextOf(hint), Wide(kHintText));
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(hint, GWL_EXSTYLE)) & 0x080000A8u, 0x080000A8u);
