@@ -56,23 +56,23 @@ void CreateControls(HWND window, const AppState& state) {
     int colourRow = 0;
 
     for (std::size_t i = 0; i < kSettingsControls.size(); ++i) {
-        const ControlSpec& spec = kSettingsControls[i];
+        const ControlSpec& entry = kSettingsControls[i];
         const ControlBox box = BoxFor(layout, i);
-        std::wstring text = Wide(spec.text);
-        if (spec.kind == ControlKind::ColourEdit) text = Wide(FormatRgba(colours[static_cast<std::size_t>(colourRow++)]));
-        const std::wstring cls = Wide(spec.className);
+        std::wstring text = Wide(entry.text);
+        if (entry.kind == ControlKind::ColourEdit) text = Wide(FormatRgba(colours[static_cast<std::size_t>(colourRow++)]));
+        const std::wstring cls = Wide(entry.className);
         // The window clips its children, and a group box paints only its
         // frame: marked transparent, the box is left out of the clipping so
         // the window's own background shows inside it instead of garbage.
-        const DWORD exStyle = spec.kind == ControlKind::GroupBox ? WS_EX_TRANSPARENT : 0;
-        HWND control = CreateWindowExW(exStyle, cls.c_str(), text.c_str(), spec.style, box.x, box.y, box.width,
-                                       box.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+        const DWORD exStyle = entry.kind == ControlKind::GroupBox ? WS_EX_TRANSPARENT : 0;
+        HWND control = CreateWindowExW(exStyle, cls.c_str(), text.c_str(), entry.style, box.x, box.y, box.width,
+                                       box.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
                                        instance, nullptr);
         if (!control) continue;
         SendMessageW(control, WM_SETFONT, font, TRUE);
-        switch (spec.kind) {
+        switch (entry.kind) {
             case ControlKind::CheckBox:
-                SendMessageW(control, BM_SETCHECK, IsChecked(state, spec.id) ? BST_CHECKED : BST_UNCHECKED, 0);
+                SendMessageW(control, BM_SETCHECK, IsChecked(state, entry.id) ? BST_CHECKED : BST_UNCHECKED, 0);
                 break;
             case ControlKind::Combo:
                 for (std::string_view item : kPositionItems) {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "e2e/e2e_support.h"
+#include "e2e/e2e_support_win32.h"
 
 namespace tessel::e2e {
 namespace {

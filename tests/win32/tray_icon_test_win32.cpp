@@ -6,7 +6,7 @@
 
 #include "tray/menu_placement.h"
 #include "tray/tray_commands.h"
-#include "tray_settings_fixture.h"
+#include "tray_settings_fixture_win32.h"
 
 namespace tessel::testing {
 namespace {

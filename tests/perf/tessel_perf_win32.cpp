@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "e2e/e2e_support.h"
+#include "e2e/e2e_support_win32.h"
 
 namespace tessel::perf {
 namespace {

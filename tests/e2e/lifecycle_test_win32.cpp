@@ -1,7 +1,7 @@
 // The real Tessel.exe under Wine: start-up, single instance and shutdown.
 #include <gtest/gtest.h>
 
-#include "e2e/e2e_support.h"
+#include "e2e/e2e_support_win32.h"
 
 namespace tessel::e2e {
 namespace {

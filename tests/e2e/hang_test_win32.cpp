@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "e2e/e2e_support.h"
+#include "e2e/e2e_support_win32.h"
 
 namespace tessel::e2e {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "e2e/e2e_support.h"  // brings <windows.h> before <shellapi.h>
+#include "e2e/e2e_support_win32.h"  // brings <windows.h> before <shellapi.h>
 
 #include <shellapi.h>
 

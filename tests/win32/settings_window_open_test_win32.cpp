@@ -9,7 +9,7 @@
 #include "config/settings_values.h"
 #include "settings_window/settings_form.h"
 #include "settings_window/settings_layout.h"
-#include "tray_settings_fixture.h"
+#include "tray_settings_fixture_win32.h"
 
 namespace tessel::testing {
 namespace {
@@ -88,16 +88,16 @@ TEST_F(SettingsWindowWin32, ControlsInCreationOrderWithIdsClassesTextsAndPlaces)
     for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
     ASSERT_EQ(children.size(), kSettingsControls.size());
     for (std::size_t i = 0; i < children.size(); ++i) {
-        const ControlSpec& spec = kSettingsControls[i];
+        const ControlSpec& entry = kSettingsControls[i];
         HWND c = children[i];
         SCOPED_TRACE(i);
-        EXPECT_EQ(GetDlgCtrlID(c), spec.id);
-        EXPECT_EQ(CompareStringOrdinal(ClassOf(c).c_str(), -1, Wide(spec.className).c_str(), -1, TRUE), CSTR_EQUAL);
-        if (spec.kind != ControlKind::ColourEdit && spec.kind != ControlKind::Combo) {
-            EXPECT_EQ(TextOf(c), Wide(spec.text));
+        EXPECT_EQ(GetDlgCtrlID(c), entry.id);
+        EXPECT_EQ(CompareStringOrdinal(ClassOf(c).c_str(), -1, Wide(entry.className).c_str(), -1, TRUE), CSTR_EQUAL);
+        if (entry.kind != ControlKind::ColourEdit && entry.kind != ControlKind::Combo) {
+            EXPECT_EQ(TextOf(c), Wide(entry.text));
         }
         // The edit control keeps WS_BORDER to itself and draws the frame.
-        const DWORD expected = spec.kind == ControlKind::ColourEdit ? spec.style & ~DWORD{WS_BORDER} : spec.style;
+        const DWORD expected = entry.kind == ControlKind::ColourEdit ? entry.style & ~DWORD{WS_BORDER} : entry.style;
         const auto style = static_cast<DWORD>(GetWindowLongPtrW(c, GWL_STYLE));
         EXPECT_EQ(style & expected, expected);
         EXPECT_EQ(SendMessageW(c, WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT)));
