@@ -11,12 +11,7 @@
 #include <memory>
 #include <optional>
 
-#include "doubles/fake_clock.h"
-#include "doubles/recording_sound.h"
-#include "doubles/scripted_badge_platform.h"
-#include "doubles/scripted_caret_sources.h"
-#include "doubles/scripted_desktop.h"
-#include "doubles/scripted_ime.h"
+#include "doubles/app_rig.h"
 #include "main/app_state.h"
 #include "main/app_state_ops.h"
 #include "main/update_cycle.h"
@@ -26,16 +21,9 @@ namespace {
 
 using testing::ScriptedWindow;
 
-class NoProcesses final : public Processes {
-public:
-    std::optional<std::u16string> ExecutableName(std::uint32_t) override { return u"app.exe"; }
-    void FreeConsole() override {}
-};
-
 enum class Target { Edit, Browser, Console };
 enum class Operation { Full, Mode, Caret };
 
-constexpr WindowId kMain = 0x10;
 constexpr WindowId kFrame = 0x100;
 constexpr WindowId kChild = 0x101;
 constexpr std::uint32_t kThread = 7;
@@ -43,15 +31,7 @@ constexpr std::uint32_t kPid = 70;
 constexpr std::uintptr_t kUsEnglish = 0x04090409;
 
 ScriptedWindow Win(std::u16string cls, WindowId parent, Rect rect) {
-    ScriptedWindow w;
-    w.className = std::move(cls);
-    w.parent = w.root = w.rootOwner = parent;
-    w.threadId = kThread;
-    w.processId = kPid;
-    w.topLevel = parent == kNoWindow;
-    w.rect = rect;
-    w.clientOrigin = Point{rect.left, rect.top};
-    return w;
+    return testing::MakeWindow(std::move(cls), parent, kThread, kPid, rect);
 }
 
 int BadgeCalls(const testing::ScriptedBadgePlatform& b) {
@@ -63,34 +43,12 @@ int BadgeCalls(const testing::ScriptedBadgePlatform& b) {
     return n;
 }
 
-struct Rig {
-    testing::FakeClock clock;
-    testing::ScriptedDesktop desktop;
-    testing::ScriptedBadgePlatform badge;
-    testing::ScriptedIme ime{&desktop};
-    testing::RecordingSound sound;
-    NoProcesses processes;
-    testing::ScriptedCaretSources sources;
-    WinEventCoalescer coalescer;
-    AppState state;
+struct Rig : testing::AppRig {
     Target target;
     int caretX = 0;
 
     explicit Rig(Target t) : target(t) {
-        state.clock = &clock;
-        state.desktop = &desktop;
-        state.badgePlatform = &badge;
-        state.ime = &ime;
-        state.sound = &sound;
-        state.processes = &processes;
-        state.caretSources = &sources;
-        state.coalescer = &coalescer;
-        state.mainWindow = kMain;
-        state.badge.BadgeWindow = 0x20;
-        state.rawInputRegistered = true;
-        state.hookInstalled = {true, true, true, true};
-        InitialiseAppState(state, clock.Now());
-        badge.SetVirtualScreen(VirtualScreenMetrics{0, 0, 1920, 1080});
+        processes.names[kPid] = u"app.exe";
         desktop.SetLayout(kThread, kUsEnglish);
 
         GuiThreadInfo info;

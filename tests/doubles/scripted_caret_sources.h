@@ -46,6 +46,8 @@ public:
     std::uint8_t ComposeWindowTest(const FocusSnapshot& snapshot, WindowId window) override;
     CaretInfo LocateConsoleCaret(const FocusSnapshot& snapshot, std::uint32_t cells) override;
     void ReleaseConsole() override;
+    void ReleaseFocusedElement() override { ++focusedElementReleases; }
+    int focusedElementReleases = 0;
     bool HasAutomation() override { return automation; }
     bool HasWalker() override { return walker; }
     UiaElementPtr FocusedElement(const FocusSnapshot& snapshot) override;

@@ -4,59 +4,18 @@
 
 #include <map>
 
-#include "doubles/fake_clock.h"
+#include "doubles/app_rig.h"
 #include "main/app_state.h"
 #include "main/app_state_ops.h"
 #include "main/update_cycle.h"
-#include "doubles/recording_sound.h"
-#include "doubles/scripted_badge_platform.h"
-#include "doubles/scripted_desktop.h"
-#include "doubles/scripted_ime.h"
 
 namespace tessel {
 namespace {
 
-using testing::FakeClock;
-using testing::RecordingSound;
-using testing::ScriptedBadgePlatform;
-using testing::ScriptedDesktop;
-using testing::ScriptedIme;
-using testing::ScriptedWindow;
+using testing::AppRig;
+using testing::MakeWindow;
 
-class FakeProcesses final : public Processes {
-public:
-    std::optional<std::u16string> ExecutableName(std::uint32_t pid) override {
-        ++lookups;
-        auto it = names.find(pid);
-        if (it == names.end()) return std::nullopt;
-        return it->second;
-    }
-    void FreeConsole() override { ++consoleFrees; }
-    std::map<std::uint32_t, std::u16string> names;
-    int lookups = 0;
-    int consoleFrees = 0;
-};
-
-class CountingSources final : public CaretSources {
-public:
-    void ReleaseFocusedElement() override { ++releases; }
-    int releases = 0;
-};
-
-ScriptedWindow Win(std::u16string cls, WindowId parent, std::uint32_t thread, std::uint32_t pid, Rect rect) {
-    ScriptedWindow w;
-    w.className = std::move(cls);
-    w.parent = parent;
-    w.root = parent;
-    w.rootOwner = parent;
-    w.threadId = thread;
-    w.processId = pid;
-    w.topLevel = parent == kNoWindow;
-    w.rect = rect;
-    return w;
-}
-
-constexpr WindowId kMain = 0x10;
+constexpr WindowId kMain = AppRig::kMainWindow;
 constexpr WindowId kFrame = 0x100;
 constexpr WindowId kEdit = 0x101;
 constexpr WindowId kLabel = 0x102;
@@ -67,26 +26,11 @@ constexpr std::uintptr_t kKorean = 0x04120412;
 
 class UpdateCycle : public ::testing::Test {
 protected:
-    UpdateCycle() : ime(&desktop) {
-        state.clock = &clock;
-        state.desktop = &desktop;
-        state.badgePlatform = &badge;
-        state.ime = &ime;
-        state.sound = &sound;
-        state.processes = &processes;
-        state.caretSources = &sources;
-        state.coalescer = &coalescer;
-        state.mainWindow = kMain;
-        state.badge.BadgeWindow = 0x20;
-        InitialiseAppState(state, clock.Now());
-
-        desktop.AddWindow(kFrame, Win(u"Notepad", kNoWindow, kThread, kPid, Rect{100, 100, 700, 500}));
-        ScriptedWindow edit = Win(u"Edit", kFrame, kThread, kPid, Rect{110, 140, 690, 490});
-        edit.clientOrigin = Point{110, 140};
-        desktop.AddWindow(kEdit, edit);
-        desktop.AddWindow(kLabel, Win(u"Static", kFrame, kThread, kPid, Rect{110, 110, 300, 130}));
+    UpdateCycle() {
+        desktop.AddWindow(kFrame, MakeWindow(u"Notepad", kNoWindow, kThread, kPid, Rect{100, 100, 700, 500}));
+        desktop.AddWindow(kEdit, MakeWindow(u"Edit", kFrame, kThread, kPid, Rect{110, 140, 690, 490}));
+        desktop.AddWindow(kLabel, MakeWindow(u"Static", kFrame, kThread, kPid, Rect{110, 110, 300, 130}));
         desktop.SetLayout(kThread, kUsEnglish);
-        badge.SetVirtualScreen(VirtualScreenMetrics{0, 0, 1920, 1080});
         FocusOn(kEdit, Rect{50, 10, 51, 26});
     }
 
@@ -100,15 +44,14 @@ protected:
         desktop.SetGuiThreadInfo(kThread, info);
     }
 
-    FakeClock clock;
-    ScriptedDesktop desktop;
-    ScriptedBadgePlatform badge;
-    ScriptedIme ime;
-    RecordingSound sound;
-    FakeProcesses processes;
-    CountingSources sources;
-    WinEventCoalescer coalescer;
-    AppState state;
+    AppRig rig;
+    AppState& state = rig.state;
+    testing::FakeClock& clock = rig.clock;
+    testing::ScriptedDesktop& desktop = rig.desktop;
+    testing::ScriptedBadgePlatform& badge = rig.badge;
+    testing::RecordingSound& sound = rig.sound;
+    testing::FakeProcesses& processes = rig.processes;
+    testing::ScriptedCaretSources& sources = rig.sources;
 };
 
 TEST_F(UpdateCycle, AnEditControlShowsTheBadgeBelowItsCaret) {
@@ -134,7 +77,7 @@ TEST_F(UpdateCycle, NoForegroundWindowHidesAndReleasesTheFocusedElement) {
     FullUpdate(state);
     EXPECT_FALSE(state.badge.Visible);
     EXPECT_FALSE(state.lastCaret.Found);
-    EXPECT_EQ(sources.releases, 1);
+    EXPECT_EQ(sources.focusedElementReleases, 1);
     // Hiding keeps the mode, so coming back to English stays silent.
     EXPECT_EQ(state.mode.LastMode, InputMode::English);
 }
@@ -228,8 +171,8 @@ TEST_F(UpdateCycle, AFailedFrameQueryFallsBackToTheWindowRectangle) {
 
 TEST_F(UpdateCycle, TaskManagerSearchBoxStartsAndStopsItsTimer) {
     constexpr WindowId kTaskManager = 0x300, kInput = 0x301;
-    desktop.AddWindow(kTaskManager, Win(u"TaskManagerWindow", kNoWindow, 9, 90, Rect{0, 0, 800, 600}));
-    desktop.AddWindow(kInput, Win(u"Windows.UI.Input.InputSite.WindowClass", kTaskManager, 9, 90, Rect{10, 10, 200, 30}));
+    desktop.AddWindow(kTaskManager, MakeWindow(u"TaskManagerWindow", kNoWindow, 9, 90, Rect{0, 0, 800, 600}));
+    desktop.AddWindow(kInput, MakeWindow(u"Windows.UI.Input.InputSite.WindowClass", kTaskManager, 9, 90, Rect{10, 10, 200, 30}));
     desktop.SetForeground(kTaskManager);
     GuiThreadInfo info;
     info.focus = kInput;
@@ -280,7 +223,7 @@ TEST_F(UpdateCycle, InvalidatingTheCaretCachesEmptiesTheVerdictAndMemo) {
     EXPECT_FALSE(state.editabilityVerdict.time.has_value());
     EXPECT_EQ(state.caretLocator.targetMemo.stateWord, TargetMemo::kInvalidated);
     EXPECT_FALSE(state.CaretNearTop);
-    EXPECT_EQ(sources.releases, 1);
+    EXPECT_EQ(sources.focusedElementReleases, 1);
 }
 
 }  // namespace
