@@ -49,7 +49,7 @@ CaretInfo UiaFirstCaret(CaretContext& ctx, const FocusSnapshot& snapshot, const 
                 p.Bottom >= r->top - 6 && p.Top <= r->top + r->height + 6)
                 return p;
         }
-        if (!walker) break;
+        if (!walker || i == 12) break;  // no parent request beyond the thirteenth element
         element = sources.ParentElement(*element);
     }
     return resolve();

@@ -204,7 +204,7 @@ CaretInfo ExcelFieldEstimate(Desktop& desktop, TargetMemo& memo, CaretSources& s
             c.Found = true;
             return c;
         }
-        if (!walker) break;
+        if (!walker || i == 12) break;  // no parent request beyond the thirteenth element
         element = sources.ParentElement(*element);
     }
     return {};
@@ -285,6 +285,7 @@ UiaVerdict UiaVerdictOnFocus(Desktop& desktop, CaretSources& sources, const Focu
                 break;
             case Editability::UnknownEditability: break;
         }
+        if (i == 11) break;  // the twelfth element ends the walk without asking for its parent
         element = sources.ParentElement(*element);
     }
     return (notEditable || text) ? UiaVerdict::NotEditable : UiaVerdict::Undetermined;
@@ -306,7 +307,7 @@ UiaFocusOwner UiaFocusLookup(Desktop& desktop, CaretSources& sources, const Focu
             if (hwnd && *hwnd != 0) owner.UiaFocusWindow = static_cast<WindowId>(static_cast<std::intptr_t>(*hwnd));
         }
         if (owner.UiaFocusProcessId != 0 && owner.UiaFocusWindow != kNoWindow) break;
-        if (!walker) break;
+        if (!walker || i == 12) break;
         element = sources.ParentElement(*element);
     }
     if (owner.UiaFocusWindow != kNoWindow && owner.UiaFocusProcessId == 0) {

@@ -369,6 +369,29 @@ TEST(EditabilityClassification, UiaFocusLookupTakesFirstOfEach) {
     EXPECT_EQ(w.s.liveElements, 0);
 }
 
+// Each walk stops asking for parents once its last element is examined:
+// every request is a cross-process call into the focused application.
+TEST(EditabilityClassification, AncestorWalksFetchNoParentBeyondTheirLength) {
+    UiaRig r;
+    for (int id = 12; id < 30; ++id) r.s.elements[id].parent = id + 1;
+    r.s.elements[30];
+    EXPECT_EQ(UiaVerdictOnFocus(r.d, r.s, Snap(1, 1, 0)), UiaVerdict::Undetermined);
+    EXPECT_EQ(r.s.Count("ElementEditability"), 12);
+    EXPECT_EQ(r.s.Count("ParentElement"), 11);
+
+    r.s.log.clear();
+    EXPECT_EQ(UiaFocusLookup(r.d, r.s, Snap(1, 1, 0)), UiaFocusOwner{});
+    EXPECT_EQ(r.s.Count("ParentElement"), 12);
+
+    r.s.log.clear();
+    r.d.AddWindow(2, Win(u"bosa_sdm_XL9")).rect = {0, 0, 500, 400};
+    TargetMemo memo;
+    EXPECT_FALSE(ExcelFieldEstimate(r.d, memo, r.s, Snap(2, 2, 0)).Found);
+    EXPECT_EQ(r.s.Count("ElementEditability"), 13);
+    EXPECT_EQ(r.s.Count("ParentElement"), 12);
+    EXPECT_EQ(r.s.liveElements, 0);
+}
+
 TEST(EditabilityClassification, ExcelFieldEstimateWalksToEditAndChecksDialog) {
     ScriptedDesktop d;
     d.AddWindow(1, Win(u"bosa_sdm_XL9")).rect = {100, 100, 500, 400};

@@ -276,6 +276,21 @@ TEST(EditabilityLocateCaret, BrowserAncestorCheck) {
     EXPECT_EQ(c.s.liveElements, 0);
 }
 
+TEST(EditabilityLocateCaret, BrowserAncestorCheckAsksForTwelveParentsAtMost) {
+    LocatorRig r;
+    r.d.AddWindow(1, Win(u"MozillaWindowClass", {0, 0, 1000, 800}));
+    r.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    r.s.automation = r.s.walker = true;
+    r.s.focused = 10;
+    for (int id = 10; id < 30; ++id) r.s.elements[id].parent = id + 1;
+    r.s.elements[30];
+    // Thirteen elements are examined; the parent of the last one is never needed.
+    EXPECT_FALSE(r.Locate(Snap(1, 1, kNoWindow)).caret.Found);
+    EXPECT_EQ(r.s.Count("ElementEditability"), 13);
+    EXPECT_EQ(r.s.Count("ParentElement"), 12);
+    EXPECT_EQ(r.s.liveElements, 0);
+}
+
 TEST(EditabilityLocateCaret, WordPaneReadsAccessibilityCaret) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"OpusApp", {0, 0, 1000, 800}));
