@@ -95,7 +95,9 @@ WindowLoopResult WordPaneLoop(CaretContext& ctx, CaretLocatorState& state, const
             }
             const CaretInfo c = ctx.sources.AccessibleCaret(w);
             if (c.Found && PlausibleInWindow(desktop, c, w)) {
-                cache = WindowCaretCache{now, snapshot.foreground, snapshot.focus, snapshot.caret, w, c.X, c.Top, c.Bottom};
+                // The read may have taken a while: the point is as old as its answer.
+                cache = WindowCaretCache{ctx.clock.Now(), snapshot.foreground, snapshot.focus, snapshot.caret,
+                                         w, c.X, c.Top, c.Bottom};
                 result.accepted = true;
                 result.caret = c;
                 return result;

@@ -338,6 +338,34 @@ TEST(EditabilityLocateCaret, OutlookComposePaneCachedFor120Ms) {
     EXPECT_EQ(r.s.Count("ResolveUiaCaret"), 0);
 }
 
+// Outlook may take long to answer; the cached caret's age counts from when
+// the answer arrived, not from when it was asked for.
+TEST(EditabilityLocateCaret, OutlookCaretAgeCountsFromTheAnswer) {
+    struct SlowSources : ScriptedCaretSources {
+        FakeClock* clock = nullptr;
+        CaretInfo AccessibleCaret(WindowId window) override {
+            clock->AdvanceMs(100);
+            return ScriptedCaretSources::AccessibleCaret(window);
+        }
+    };
+    ScriptedDesktop d;
+    FakeClock clock;
+    SlowSources s;
+    s.clock = &clock;
+    CaretLocatorState state;
+    CaretContext ctx{d, clock, s};
+    d.AddWindow(1, Win(u"rctrl_renwnd32", {0, 0, 1000, 800}));
+    d.AddWindow(3, Win(u"_WwB", {0, 0, 1000, 800}, 1));
+    d.AddWindow(4, Win(u"_WwG", {0, 100, 1000, 800}, 3));
+    s.composeAnswers[4] = 0;
+    s.accessibleCarets[4] = CaretInfo{true, 200, 300, 318};
+    const FocusSnapshot snap = Snap(1, 4, 4);
+    EXPECT_TRUE(LocateCaret(ctx, state, snap, 1).caret.Found);
+    clock.AdvanceMs(100);
+    EXPECT_TRUE(LocateCaret(ctx, state, snap, 1).caret.Found);
+    EXPECT_EQ(s.Count("AccessibleCaret(4)"), 1);
+}
+
 TEST(EditabilityLocateCaret, PowerPointAsksUiaThenAccessibility) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"PPTFrameClass", {0, 0, 1000, 800}));
