@@ -17,6 +17,8 @@ void DestroyAppState(AppState* state) {
         ::FreeConsole();
         state->ConsoleAttachment = 0;
     }
+    // The console caret source holds its own attachment.
+    if (state->caretSources) state->caretSources->ReleaseConsole();
 
     if (state->caretSources) state->caretSources->ReleaseFocusedElement();
     if (ShellResources* shell = state->shell) {

@@ -140,9 +140,14 @@ void FullUpdate(AppState& state) {
 
     MonoTime decisionTime = state.clock->Now();
     ForegroundClass foreground = ClassifyForeground(desktop, state.caretLocator.classification, snapshot.foreground);
-    if (!foreground.ClassicConsole && state.ConsoleAttachment != 0) {
-        if (state.processes) state.processes->FreeConsole();
-        state.ConsoleAttachment = 0;
+    if (!foreground.ClassicConsole) {
+        // The console caret source keeps the attachment it made; a later rule
+        // may hide the badge before the locator gets to let it go.
+        state.caretSources->ReleaseConsole();
+        if (state.ConsoleAttachment != 0) {
+            if (state.processes) state.processes->FreeConsole();
+            state.ConsoleAttachment = 0;
+        }
     }
 
     EditabilityInputs inputs{desktop, *state.caretSources, state.caretLocator.targetMemo, snapshot, foreground,

@@ -103,6 +103,15 @@ TEST_F(UpdateCycle, AnUnreadableKoreanStatusHidesAndClearsTheKnownCaret) {
     EXPECT_EQ(state.sched.lastFullUpdate, clock.Now());
 }
 
+TEST_F(UpdateCycle, LeavingAConsoleLetsItGoEvenWhenTheNewControlTakesNoText) {
+    // The caret locator is never reached when the control takes no text, so
+    // the update itself must drop a console attached for an earlier caret.
+    FocusOn(kLabel, Rect{0, 0, 0, 0});
+    FullUpdate(state);
+    EXPECT_FALSE(state.badge.Visible);
+    EXPECT_EQ(sources.Count("ReleaseConsole"), 1);
+}
+
 TEST_F(UpdateCycle, TheEditabilityVerdictIsReusedFor250Ms) {
     // A label is decided by the slow rules, whose verdict is cached.
     FocusOn(kLabel, Rect{0, 0, 0, 0});
