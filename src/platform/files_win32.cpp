@@ -151,13 +151,16 @@ OpenResult Win32FileSystem::OpenForWriting(const std::string& path) {
     OpenResult result;
     // OPEN_ALWAYS plus an explicit truncation: CREATE_ALWAYS would fail on a
     // hidden or system file that the user may have made of it.
-    Handle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+    const std::wstring widePath = Wide(path);
+    Handle file(CreateFileW(widePath.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Read at once: nothing may run between the call and its last error.
+    const DWORD openError = GetLastError();
     if (!file.Valid()) {
-        result.error = LastError();
+        result.error = FsErrorFromCode(openError);
         return result;
     }
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (openError == ERROR_ALREADY_EXISTS) {
         FILE_END_OF_FILE_INFO end{};
         end.EndOfFile.QuadPart = 0;
         if (!SetFileInformationByHandle(file.Get(), FileEndOfFileInfo, &end, sizeof end)) {
