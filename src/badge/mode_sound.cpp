@@ -1,5 +1,6 @@
 #include "badge/mode_sound.h"
 
+#include "config/settings_path.h"
 #include "input_mode/classify_input_mode.h"
 
 namespace tessel {
@@ -28,13 +29,6 @@ std::optional<std::string_view> SoundFileFor(InputMode mode, const Settings& set
     return std::nullopt;
 }
 
-std::string JoinPath(std::string_view directory, std::string_view fileName) {
-    std::string path(directory);
-    if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
-    path += fileName;
-    return path;
-}
-
 void ApplyMode(ModeState& mode, BadgeState& badge, const ModeServices& services, const Settings& settings,
                std::string_view exeDirectory, const ImeStatus& status, const BadgeAnchor& caret,
                const std::optional<Rect>& keepOut) {
@@ -59,7 +53,7 @@ void ApplyMode(ModeState& mode, BadgeState& badge, const ModeServices& services,
     if (m != mode.LastMode || capsLock != mode.LastCapsLock) {
         if (m != mode.LastMode) {
             if (const std::optional<std::string_view> file = SoundFileFor(m, settings)) {
-                const std::string path = JoinPath(exeDirectory, *file);
+                const std::string path = JoinWindowsPath(exeDirectory, *file);
                 // A missing file or a directory of that name plays nothing.
                 if (services.sound.IsRegularFile(path)) services.sound.PlayFileAsync(path);
             }

@@ -32,10 +32,6 @@ constexpr Duration kUnavailableForgetAfter = Ms(300);
 // it; empty when no sound is due.
 std::optional<std::string_view> SoundFileFor(InputMode mode, const Settings& settings);
 
-// Joins a directory and a file name with a backslash; an empty directory
-// leaves the bare name.
-std::string JoinPath(std::string_view directory, std::string_view fileName);
-
 // Everything ApplyMode reaches outside its state.
 struct ModeServices {
     const Clock& clock;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "badge/mode_sound.h"
+#include "config/settings_path.h"
 #include "doubles/fake_clock.h"
 #include "doubles/recording_sound.h"
 #include "doubles/scripted_badge_platform.h"
@@ -32,7 +33,7 @@ protected:
     BadgeModeTest() {
         badge.BadgeWindow = 0x100;
         settings.PlaySounds = true;
-        for (const char* f : {"IMEE.wav", "IMEJ.wav", "IMEK.wav"}) sound.AddFile(JoinPath(kDir, f));
+        for (const char* f : {"IMEE.wav", "IMEJ.wav", "IMEK.wav"}) sound.AddFile(JoinWindowsPath(kDir, f));
     }
 
     void Apply(const ImeStatus& status) {
@@ -75,8 +76,8 @@ TEST_F(BadgeModeTest, FullPathJoinsTheExecutableDirectory) {
     Apply(kKorean);
     ASSERT_EQ(sound.Played().size(), 1u);
     EXPECT_EQ(sound.Played()[0], "C:\\Tessel\\IMEK.wav");
-    EXPECT_EQ(JoinPath("C:\\", "IMEK.wav"), "C:\\IMEK.wav");
-    EXPECT_EQ(JoinPath("", "IMEK.wav"), "IMEK.wav");
+    EXPECT_EQ(JoinWindowsPath("C:\\", "IMEK.wav"), "C:\\IMEK.wav");
+    EXPECT_EQ(JoinWindowsPath("", "IMEK.wav"), "IMEK.wav");
 }
 
 TEST_F(BadgeModeTest, ChineseIsSilentHidesAndIsRemembered) {

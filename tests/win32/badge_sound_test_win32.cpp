@@ -10,6 +10,7 @@
 #include <string>
 
 #include "badge/mode_sound.h"
+#include "config/settings_path.h"
 #include "platform/sound_win32.h"
 #include "platform/win32_types_win32.h"
 
@@ -71,7 +72,7 @@ TEST_F(BadgeSoundTest, OnlyExistingRegularFilesCount) {
     EXPECT_FALSE(sound.IsRegularFile(Utf8(dir / L"IMEJ.wav")));
     EXPECT_FALSE(sound.IsRegularFile(""));
     // The path as ApplyMode joins it from the executable's directory.
-    EXPECT_TRUE(sound.IsRegularFile(JoinPath(Utf8(dir), "IMEK.wav")));
+    EXPECT_TRUE(sound.IsRegularFile(JoinWindowsPath(Utf8(dir), "IMEK.wav")));
 }
 
 TEST_F(BadgeSoundTest, PlayingReturnsPromptly) {
