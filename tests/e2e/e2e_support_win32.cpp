@@ -46,9 +46,9 @@ bool Sandbox::Exists(const std::wstring& name) const {
     return ::GetFileAttributesW(Path(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string Sandbox::ReadFile(const std::wstring& name) const {
-    HANDLE f = ::CreateFileW(Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
+std::string ReadWholeFile(const std::wstring& path) {
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
     if (f == INVALID_HANDLE_VALUE) return {};
     std::string out;
     char buf[4096];
@@ -57,6 +57,8 @@ std::string Sandbox::ReadFile(const std::wstring& name) const {
     ::CloseHandle(f);
     return out;
 }
+
+std::string Sandbox::ReadFile(const std::wstring& name) const { return ReadWholeFile(Path(name)); }
 
 void Sandbox::WriteFile(const std::wstring& name, const std::string& bytes) const {
     HANDLE f = ::CreateFileW(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -152,6 +154,34 @@ std::wstring TitleOf(HWND window) {
     return std::wstring(buf, n > 0 ? n : 0);
 }
 
+RECT RectOf(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return r;
+}
+
+void SendKey(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ::SendInput(1, &in, sizeof(INPUT));
+}
+
+void PressKey(WORD vk) {
+    SendKey(vk, false);
+    SendKey(vk, true);
+}
+
+void TypeChar(wchar_t ch) {
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wScan = in[1].ki.wScan = ch;
+    in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+    in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+    ::SendInput(2, in, sizeof(INPUT));
+}
+
 RunningTessel::RunningTessel(const Sandbox& sandbox) : process_(sandbox.Exe(), sandbox.Dir()) {
     if (!process_.Started()) return;
     // The main window is enumerable while its WM_CREATE still runs; the badge
@@ -174,6 +204,29 @@ long RunningTessel::Close(std::chrono::milliseconds timeout) {
     DWORD code = 0;
     if (!process_.WaitExit(timeout, &code)) return -1;
     return static_cast<long>(code);
+}
+
+HWND BadgeOf(RunningTessel& tessel) {
+    auto badges = WindowsOf(tessel.Proc().Id(), L"Tessel.BadgeWindow");
+    return badges.empty() ? nullptr : badges.front();
+}
+
+Notepad::Notepad() : process_(L"C:\\windows\\system32\\notepad.exe") {
+    WaitFor([&] {
+        auto w = WindowsOf(process_.Id(), L"Notepad");
+        window_ = w.empty() ? nullptr : w.front();
+        return window_ != nullptr;
+    }, std::chrono::seconds(20));
+    if (window_) Focus();
+}
+
+bool Notepad::Focus() {
+    if (!window_) return false;
+    return WaitFor([&] {
+        if (::GetForegroundWindow() == window_) return true;
+        ::SetForegroundWindow(window_);
+        return false;
+    }, std::chrono::seconds(10), std::chrono::milliseconds(100));
 }
 
 }  // namespace tessel::e2e

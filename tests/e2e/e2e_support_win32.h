@@ -61,6 +61,15 @@ HWND MainWindowOf(DWORD processId);
 
 std::wstring ClassOf(HWND window);
 std::wstring TitleOf(HWND window);
+RECT RectOf(HWND window);
+
+// The whole file, or empty when it cannot be read.
+std::string ReadWholeFile(const std::wstring& path);
+
+// Keys and text as the user types them (SendInput), to the foreground window.
+void SendKey(WORD vk, bool up);
+void PressKey(WORD vk);
+void TypeChar(wchar_t ch);
 
 // Starts Tessel in `sandbox` and waits for its main window; ends it (WM_CLOSE)
 // when destroyed.
@@ -78,6 +87,23 @@ private:
     Process process_;
     HWND main_ = nullptr;
     bool closed_ = false;
+};
+
+// The badge window of a running Tessel, null when there is none.
+HWND BadgeOf(RunningTessel& tessel);
+
+// Wine's notepad, started and brought to the foreground.
+class Notepad {
+public:
+    Notepad();
+    // Asks again while waiting: a busy Wine can drop the first request.
+    bool Focus();
+    HWND Window() const { return window_; }
+    Process& Proc() { return process_; }
+
+private:
+    Process process_;
+    HWND window_ = nullptr;
 };
 
 }  // namespace tessel::e2e

@@ -68,18 +68,6 @@ std::optional<double> Ping(HWND window, UINT timeoutMs) {
     return ms;
 }
 
-void PressKey(WORD vk) {
-    INPUT in[2]{};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = vk;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, in, sizeof(INPUT));
-}
-
-HWND BadgeOf(RunningTessel& tessel) {
-    auto badges = WindowsOf(tessel.Proc().Id(), L"Tessel.BadgeWindow");
-    return badges.empty() ? nullptr : badges.front();
-}
 
 struct HangReport {
     int asked = 0;

@@ -36,17 +36,6 @@ std::optional<ScreenCaret> NotepadCaret(HWND notepad) {
     return c;
 }
 
-HWND BadgeOf(RunningTessel& tessel) {
-    auto badges = WindowsOf(tessel.Proc().Id(), L"Tessel.BadgeWindow");
-    return badges.empty() ? nullptr : badges.front();
-}
-
-RECT RectOf(HWND w) {
-    RECT r{};
-    ::GetWindowRect(w, &r);
-    return r;
-}
-
 // The badge's pixels as they appear on the screen.
 std::vector<COLORREF> Pixels(HWND badge) {
     RECT r = RectOf(badge);
@@ -58,53 +47,14 @@ std::vector<COLORREF> Pixels(HWND badge) {
     return out;
 }
 
-void PressKey(WORD vk) {
-    INPUT in[2]{};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = vk;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, in, sizeof(INPUT));
-}
-
 void TypeText(const std::wstring& text) {
     for (wchar_t ch : text) {
-        INPUT in[2]{};
-        in[0].type = in[1].type = INPUT_KEYBOARD;
-        in[0].ki.wScan = in[1].ki.wScan = ch;
-        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
-        in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-        ::SendInput(2, in, sizeof(INPUT));
+        TypeChar(ch);
         ::Sleep(15);
     }
 }
 
 bool CapsLockOn() { return (::GetKeyState(VK_CAPITAL) & 1) != 0; }
-
-class Notepad {
-public:
-    Notepad() : process_(L"C:\\windows\\system32\\notepad.exe") {
-        WaitFor([&] {
-            auto w = WindowsOf(process_.Id(), L"Notepad");
-            window_ = w.empty() ? nullptr : w.front();
-            return window_ != nullptr;
-        }, 20s);
-        if (window_) Focus();
-    }
-    // Asks again while waiting: a busy Wine can drop the first request.
-    bool Focus() {
-        return WaitFor([&] {
-            if (::GetForegroundWindow() == window_) return true;
-            ::SetForegroundWindow(window_);
-            return false;
-        }, 10s, 100ms);
-    }
-    HWND Window() const { return window_; }
-    Process& Proc() { return process_; }
-
-private:
-    Process process_;
-    HWND window_ = nullptr;
-};
 
 // Where the placement rules put a 15-pixel badge for `caret`.
 POINT Below(const ScreenCaret& c) { return POINT{c.x + 4, c.bottom + 2}; }

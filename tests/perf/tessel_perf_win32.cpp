@@ -29,6 +29,12 @@ using e2e::RunningTessel;
 using e2e::Sandbox;
 using e2e::WaitFor;
 using e2e::WindowsOf;
+using e2e::BadgeOf;
+using e2e::Notepad;
+using e2e::ReadWholeFile;
+using e2e::RectOf;
+using e2e::SendKey;
+using e2e::TypeChar;
 
 struct Options {
     int presses = 50;
@@ -88,29 +94,6 @@ void Print(const char* what, const Summary& s, int missed) {
                 s.median, s.p95, s.min, s.max, s.samples, missed);
 }
 
-void SendKey(WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    ::SendInput(1, &in, sizeof(INPUT));
-}
-
-void TypeChar(wchar_t ch) {
-    INPUT in[2]{};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wScan = in[1].ki.wScan = ch;
-    in[0].ki.dwFlags = KEYEVENTF_UNICODE;
-    in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-    ::SendInput(2, in, sizeof(INPUT));
-}
-
-RECT RectOf(HWND w) {
-    RECT r{};
-    ::GetWindowRect(w, &r);
-    return r;
-}
-
 bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
@@ -167,28 +150,6 @@ private:
     HGDIOBJ old_ = nullptr;
     std::uint32_t* bits_ = nullptr;
     int width_ = 0, height_ = 0;
-};
-
-class Notepad {
-public:
-    Notepad() : process_(L"C:\\windows\\system32\\notepad.exe") {
-        WaitFor([&] {
-            auto w = WindowsOf(process_.Id(), L"Notepad");
-            window_ = w.empty() ? nullptr : w.front();
-            return window_ != nullptr;
-        }, 20s);
-        Focus();
-    }
-    bool Focus() {
-        if (!window_) return false;
-        ::SetForegroundWindow(window_);
-        return WaitFor([&] { return ::GetForegroundWindow() == window_; }, 5s);
-    }
-    HWND Window() const { return window_; }
-
-private:
-    Process process_;
-    HWND window_ = nullptr;
 };
 
 void MeasureKeystrokeToRedraw(HWND badge, int presses) {
@@ -292,17 +253,6 @@ std::string Utf8(const std::wstring& s) {
     return out;
 }
 
-std::string ReadWholeFile(const std::wstring& path) {
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
-    if (f == INVALID_HANDLE_VALUE) return {};
-    std::string out;
-    char buf[4096];
-    DWORD got = 0;
-    while (::ReadFile(f, buf, sizeof(buf), &got, nullptr) && got) out.append(buf, got);
-    ::CloseHandle(f);
-    return out;
-}
 
 // Wine's GetProcessTimes reports the calling process's own times for any
 // handle, so CPU time is read where Linux keeps it: /proc/<pid>/stat, reached
