@@ -1,8 +1,6 @@
 #include "main/scheduler.h"
 
-#include <string_view>
-
-#include "common/text.h"
+#include "main/shell_surface.h"
 
 namespace tessel {
 namespace {
@@ -34,12 +32,6 @@ void ArmKeyCheck(SchedulingState& state, Desktop& desktop, const SchedulerHost& 
     state.caretEventDuringKeyCheck = false;
     // Re-arming restarts the delay, so a burst is checked once, after its last key.
     state.keyCheckArmed = desktop.SetTimer(host.MainWindow(), kKeyCheckTimerId, kKeyCheckDelayMs);
-}
-
-bool ClassIs(Desktop& desktop, WindowId window, std::u16string_view name) {
-    if (window == kNoWindow) return false;
-    std::u16string cls = desktop.ClassName(window);
-    return !cls.empty() && EqualsIgnoreAsciiCase(cls, name);
 }
 
 }  // namespace
@@ -231,17 +223,8 @@ void OnPollTimer(SchedulingState& state, const Clock& clock, Desktop& desktop, S
 
 void OnTaskManagerTimer(SchedulingState& state, const Clock& clock, Desktop& desktop, SchedulerHost& host) {
     if (host.ShutdownDone() || !host.TaskManagerMode()) return;
-    const WindowId foreground = desktop.ForegroundWindow();
-    WindowId focus = kNoWindow;
-    if (foreground != kNoWindow) {
-        std::uint32_t pid = 0;
-        std::uint32_t thread = desktop.WindowThreadProcessId(foreground, &pid);
-        if (thread != 0) {
-            if (std::optional<GuiThreadInfo> info = desktop.GuiThreadInfoOf(thread)) focus = info->focus;
-        }
-    }
-    if (ClassIs(desktop, foreground, u"TaskManagerWindow") &&
-        ClassIs(desktop, focus, u"Windows.UI.Input.InputSite.WindowClass")) {
+    const FocusSnapshot now = TakeFocusSnapshot(desktop);
+    if (IsTaskManagerSearchBox(desktop, now.foreground, now.focus)) {
         if (host.ReadTaskbarIndicator()) {
             state.lastActivity = clock.Now();
             host.RefreshMode();
