@@ -17,6 +17,7 @@
 #include "editability/caret_sources.h"
 #include "input_mode/ime_query_state.h"
 #include "input_mode/query_ime_status.h"
+#include "platform/automation.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "main/editability_decision.h"
@@ -45,6 +46,7 @@ struct AppState {
     Sound* sound = nullptr;
     Processes* processes = nullptr;
     CaretSources* caretSources = nullptr;
+    Automation* automation = nullptr;  // never null once wired; NoAutomation where absent
     ImeHostDiscovery* imeHosts = nullptr;
     WinEventCoalescer* coalescer = nullptr;  // the process-wide one in the program
     ShellResources* shell = nullptr;

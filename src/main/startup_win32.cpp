@@ -18,6 +18,7 @@
 #include "main/main_window_win32.h"
 #include "main/win_event_coalescer.h"
 #include "main/shell_resources_win32.h"
+#include "platform/automation_win32.h"
 #include "platform/clock.h"
 #include "badge/badge_platform_win32.h"
 #include "platform/desktop_win32.h"
@@ -123,6 +124,7 @@ int RunTessel() {
     // not reached yet: every one of them answers "not found".
     static CaretSources caretSources;
     static NoImeHostDiscovery imeHosts;
+    static Win32Automation automation;
 
     DeclareDpiAwareness();
 
@@ -189,6 +191,8 @@ int RunTessel() {
     state->sound = &sound;
     state->processes = &processes;
     state->caretSources = &caretSources;
+    automation.Attach(shell->automation.Get(), shell->rawWalker.Get());
+    state->automation = &automation;
     state->imeHosts = &imeHosts;
     state->coalescer = &ProcessWinEventCoalescer();
     state->shell = shell.release();

@@ -11,6 +11,20 @@ std::optional<std::u16string> FakeProcesses::ExecutableName(std::uint32_t proces
     return it->second;
 }
 
+std::optional<std::vector<ProcessEntry>> FakeProcesses::Snapshot() {
+    ++snapshots;
+    if (snapshotFails) return std::nullopt;
+    std::vector<ProcessEntry> list;
+    for (const auto& [pid, name] : names) list.push_back(ProcessEntry{pid, name});
+    return list;
+}
+
+std::optional<std::uint32_t> FakeProcesses::SessionId(std::uint32_t processId) {
+    auto it = sessions.find(processId);
+    if (it == sessions.end()) return std::nullopt;
+    return it->second;
+}
+
 ScriptedWindow MakeWindow(std::u16string className, WindowId parent, std::uint32_t threadId,
                           std::uint32_t processId, Rect rect) {
     ScriptedWindow w;
@@ -32,6 +46,7 @@ AppRig::AppRig() {
     state.sound = &sound;
     state.processes = &processes;
     state.caretSources = &sources;
+    state.automation = &automation;
     state.coalescer = &coalescer;
     state.mainWindow = kMainWindow;
     state.badge.BadgeWindow = kBadgeWindow;

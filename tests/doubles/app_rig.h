@@ -19,9 +19,17 @@ namespace tessel::testing {
 class FakeProcesses final : public Processes {
 public:
     std::optional<std::u16string> ExecutableName(std::uint32_t processId) override;
+    std::optional<std::vector<ProcessEntry>> Snapshot() override;
+    std::optional<std::uint32_t> SessionId(std::uint32_t processId) override;
+    std::uint32_t CurrentProcessId() override { return currentProcessId; }
     void FreeConsole() override { ++consoleFrees; }
 
+    // Snapshot order is process id order; `snapshotFails` refuses the snapshot.
     std::map<std::uint32_t, std::u16string> names;
+    std::map<std::uint32_t, std::uint32_t> sessions;  // missing: unreadable
+    bool snapshotFails = false;
+    std::uint32_t currentProcessId = 1;
+    int snapshots = 0;
     int lookups = 0;
     int consoleFrees = 0;
 };
@@ -47,6 +55,7 @@ struct AppRig {
     RecordingSound sound;
     FakeProcesses processes;
     ScriptedCaretSources sources;
+    NoAutomation automation;
     WinEventCoalescer coalescer;
     AppState state;
 };
