@@ -3,7 +3,10 @@
 // (what the caret-only refresh does before each call).
 #include <benchmark/benchmark.h>
 
+#include "doubles/app_rig.h"
 #include "doubles/fake_clock.h"
+#include "doubles/scripted_accessibility.h"
+#include "doubles/scripted_console.h"
 #include "doubles/scripted_desktop.h"
 #include "editability/caret_locator.h"
 
@@ -21,6 +24,10 @@ struct EditScene {
     ScriptedDesktop desktop;
     FakeClock clock;
     CaretSources sources;
+    tessel::testing::ScriptedAccessibility accessibility;
+    tessel::testing::ScriptedConsole console;
+    tessel::testing::FakeProcesses processes;
+    tessel::testing::ScriptedIme ime{&desktop};
     CaretLocatorState state;
     FocusSnapshot snapshot;
 
@@ -46,7 +53,8 @@ struct EditScene {
 
 void Run(benchmark::State& st, bool invalidateEachCall) {
     EditScene scene;
-    CaretContext context{scene.desktop, scene.clock, scene.sources};
+    CaretContext context{scene.desktop, scene.clock, scene.sources, scene.accessibility,
+                         scene.console, scene.processes, scene.ime};
     tessel::LocateCaret(context, scene.state, scene.snapshot, 1);  // first call classifies
     scene.desktop.ResetCalls();
     std::int64_t found = 0;

@@ -70,6 +70,10 @@ struct Rig : testing::AppRig {
                 break;
             case Target::Console:
                 desktop.AddWindow(kFrame, Win(u"ConsoleWindowClass", kNoWindow, Rect{50, 50, 850, 650}));
+                console.consoleOf[kPid] = kFrame;
+                console.buffers[kFrame].info.window = Rect{0, 0, 79, 24};
+                console.buffers[kFrame].font = Point{8, 16};
+                console.clientRects[kFrame] = Rect{0, 0, 640, 400};
                 break;
         }
         desktop.SetForeground(kFrame);
@@ -93,7 +97,7 @@ struct Rig : testing::AppRig {
                 sources.uiaCaret = UiaCaret{UiaCaretKind::CaretFound, 100 + caretX, 310, 326};
                 break;
             case Target::Console:
-                sources.consoleCaret = CaretInfo{true, 50 + caretX, 300, 316};
+                console.buffers[kFrame].info.cursor = Point{caretX / 8, 15};
                 break;
         }
     }
@@ -103,6 +107,8 @@ struct Rig : testing::AppRig {
         ime.ResetCalls();
         badge.ResetCalls();
         sources.log.clear();
+        console.attachTries.clear();
+        console.opens = console.frees = 0;
     }
 };
 
@@ -112,7 +118,8 @@ struct Totals {
         desktop += rig.desktop.TotalCalls();
         ime += rig.ime.TotalCalls();
         badge += BadgeCalls(rig.badge);
-        caretSources += static_cast<double>(rig.sources.log.size());
+        caretSources += static_cast<double>(rig.sources.log.size() + rig.console.attachTries.size()) +
+                        rig.console.opens + rig.console.frees;
         rig.ResetCalls();
     }
 };

@@ -8,16 +8,24 @@
 #include "editability/caret_locator_state.h"
 #include "editability/caret_sources.h"
 #include "main/focus_snapshot.h"
+#include "platform/accessibility.h"
 #include "platform/clock.h"
+#include "platform/console.h"
 #include "platform/desktop.h"
+#include "platform/ime.h"
+#include "platform/processes.h"
 
 namespace tessel {
 
-// What the locator works with; all three outlive the call.
+// What the locator works with; all of it outlives the call.
 struct CaretContext {
     Desktop& desktop;
     Clock& clock;
     CaretSources& sources;
+    Accessibility& accessibility;
+    Console& console;
+    Processes& processes;
+    Ime& ime;
 };
 
 struct CaretLocation {
@@ -26,7 +34,7 @@ struct CaretLocation {
 };
 
 // The caret of the focused control in physical screen pixels. Mutates only the
-// caches in `state` (and the console attachment through the sources).
+// caches and the console attachment in `state`.
 CaretLocation LocateCaret(CaretContext& context, CaretLocatorState& state, const FocusSnapshot& snapshot,
                           std::uint32_t defaultCompositionCells);
 

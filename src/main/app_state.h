@@ -17,8 +17,10 @@
 #include "editability/caret_sources.h"
 #include "input_mode/ime_query_state.h"
 #include "input_mode/query_ime_status.h"
+#include "platform/accessibility.h"
 #include "platform/automation.h"
 #include "platform/clock.h"
+#include "platform/console.h"
 #include "platform/desktop.h"
 #include "main/editability_decision.h"
 #include "main/scheduling_state.h"
@@ -46,6 +48,8 @@ struct AppState {
     Sound* sound = nullptr;
     Processes* processes = nullptr;
     CaretSources* caretSources = nullptr;
+    Accessibility* accessibility = nullptr;
+    Console* console = nullptr;
     Automation* automation = nullptr;  // never null once wired; NoAutomation where absent
     ImeHostDiscovery* imeHosts = nullptr;
     WinEventCoalescer* coalescer = nullptr;  // the process-wide one in the program
@@ -57,7 +61,6 @@ struct AppState {
     WindowId HintWindow = kNoWindow;
     WindowId settingsWindow = kNoWindow;
     std::uint32_t taskbarCreatedMessage = 0;
-    std::uint32_t ConsoleAttachment = 0;
     bool comInitialised = false;
     Settings settings;
     std::string exeDirectory;

@@ -4,6 +4,7 @@
 #include "editability/caret_locator_state.h"
 #include "editability/caret_sources.h"
 #include "main/focus_snapshot.h"
+#include "platform/accessibility.h"
 #include "platform/desktop.h"
 
 namespace tessel {
@@ -20,6 +21,7 @@ struct EditabilityVerdict {
 struct EditabilityInputs {
     Desktop& desktop;
     CaretSources& sources;
+    Accessibility& accessibility;
     TargetMemo& memo;  // freshly keyed to `snapshot`
     const FocusSnapshot& snapshot;
     const ForegroundClass& foreground;

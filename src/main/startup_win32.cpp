@@ -18,8 +18,10 @@
 #include "main/main_window_win32.h"
 #include "main/win_event_coalescer.h"
 #include "main/shell_resources_win32.h"
+#include "platform/accessibility_win32.h"
 #include "platform/automation_win32.h"
 #include "platform/clock.h"
+#include "platform/console_win32.h"
 #include "badge/badge_platform_win32.h"
 #include "platform/desktop_win32.h"
 #include "platform/ime_win32.h"
@@ -120,9 +122,11 @@ int RunTessel() {
     static Win32Ime ime;
     static Win32Sound sound;
     static Win32Processes processes;
-    // The accessibility, Outlook, console and UI Automation caret sources are
-    // not reached yet: every one of them answers "not found".
+    // The Outlook and UI Automation caret sources are not reached yet: every
+    // one of them answers "not found".
     static CaretSources caretSources;
+    static Win32Accessibility accessibility;
+    static Win32Console console;
     static NoImeHostDiscovery imeHosts;
     static Win32Automation automation;
 
@@ -191,6 +195,8 @@ int RunTessel() {
     state->sound = &sound;
     state->processes = &processes;
     state->caretSources = &caretSources;
+    state->accessibility = &accessibility;
+    state->console = &console;
     automation.Attach(shell->automation.Get(), shell->rawWalker.Get());
     state->automation = &automation;
     state->imeHosts = &imeHosts;

@@ -4,6 +4,7 @@
 #include "badge/mode_sound.h"
 #include "editability/accessibility_caret_search.h"
 #include "editability/caret_locator.h"
+#include "editability/console_caret.h"
 #include "editability/window_classification.h"
 #include "input_mode/classify_input_mode.h"
 #include "input_mode/query_ime_status.h"
@@ -48,7 +49,8 @@ std::uint32_t CompositionCells(InputMode mode) {
 }
 
 CaretLocation Locate(AppState& state, const FocusSnapshot& snapshot, std::uint32_t cells) {
-    CaretContext context{*state.desktop, *state.clock, *state.caretSources};
+    CaretContext context{*state.desktop, *state.clock, *state.caretSources, *state.accessibility,
+                         *state.console, *state.processes, *state.ime};
     CaretLocation location = LocateCaret(context, state.caretLocator, snapshot, cells);
     state.CaretNearTop = location.caretNearTop;
     return location;
@@ -140,18 +142,12 @@ void FullUpdate(AppState& state) {
 
     MonoTime decisionTime = state.clock->Now();
     ForegroundClass foreground = ClassifyForeground(desktop, state.caretLocator.classification, snapshot.foreground);
-    if (!foreground.ClassicConsole) {
-        // The console caret source keeps the attachment it made; a later rule
-        // may hide the badge before the locator gets to let it go.
-        state.caretSources->ReleaseConsole();
-        if (state.ConsoleAttachment != 0) {
-            if (state.processes) state.processes->FreeConsole();
-            state.ConsoleAttachment = 0;
-        }
-    }
+    // A later rule may hide the badge before the locator gets to let an
+    // attached console go.
+    if (!foreground.ClassicConsole) ReleaseConsole(*state.console, state.caretLocator.ConsoleAttachment);
 
-    EditabilityInputs inputs{desktop, *state.caretSources, state.caretLocator.targetMemo, snapshot, foreground,
-                             decisionTime};
+    EditabilityInputs inputs{desktop,  *state.caretSources, *state.accessibility, state.caretLocator.targetMemo,
+                             snapshot, foreground,          decisionTime};
     if (!DecideEditability(inputs, state.editabilityVerdict).show) {
         Hide(state);
         return;

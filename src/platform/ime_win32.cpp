@@ -51,4 +51,9 @@ std::optional<std::uint32_t> Win32Ime::ConversionStatus(ImeContextId context) {
     return static_cast<std::uint32_t>(conversion);
 }
 
+std::int32_t Win32Ime::CompositionString(ImeContextId context, std::uint32_t index, void* buffer, std::uint32_t bytes) {
+    if (context == kNoContext) return IMM_ERROR_GENERAL;
+    return ::ImmGetCompositionStringW(ToHimc(context), index, buffer, bytes);
+}
+
 }  // namespace tessel

@@ -46,6 +46,8 @@ AppRig::AppRig() {
     state.sound = &sound;
     state.processes = &processes;
     state.caretSources = &sources;
+    state.accessibility = &accessibility;
+    state.console = &console;
     state.automation = &automation;
     state.coalescer = &coalescer;
     state.mainWindow = kMainWindow;

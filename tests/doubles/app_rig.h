@@ -8,7 +8,9 @@
 #include "doubles/fake_clock.h"
 #include "doubles/recording_sound.h"
 #include "doubles/scripted_badge_platform.h"
+#include "doubles/scripted_accessibility.h"
 #include "doubles/scripted_caret_sources.h"
+#include "doubles/scripted_console.h"
 #include "doubles/scripted_desktop.h"
 #include "doubles/scripted_ime.h"
 #include "main/app_state.h"
@@ -22,7 +24,6 @@ public:
     std::optional<std::vector<ProcessEntry>> Snapshot() override;
     std::optional<std::uint32_t> SessionId(std::uint32_t processId) override;
     std::uint32_t CurrentProcessId() override { return currentProcessId; }
-    void FreeConsole() override { ++consoleFrees; }
 
     // Snapshot order is process id order; `snapshotFails` refuses the snapshot.
     std::map<std::uint32_t, std::u16string> names;
@@ -31,7 +32,6 @@ public:
     std::uint32_t currentProcessId = 1;
     int snapshots = 0;
     int lookups = 0;
-    int consoleFrees = 0;
 };
 
 // A window of one thread and process; top-level when it has no parent.
@@ -55,6 +55,8 @@ struct AppRig {
     RecordingSound sound;
     FakeProcesses processes;
     ScriptedCaretSources sources;
+    ScriptedAccessibility accessibility;
+    ScriptedConsole console;
     NoAutomation automation;
     WinEventCoalescer coalescer;
     AppState state;

@@ -27,24 +27,11 @@ UiaElementPtr ScriptedCaretSources::Make(int id) { return std::make_unique<Scrip
 
 const ScriptedElement& ScriptedCaretSources::Get(const UiaElement& element) const { return elements.at(IdOf(element)); }
 
-CaretInfo ScriptedCaretSources::AccessibleCaret(WindowId window) {
-    log.push_back("AccessibleCaret(" + std::to_string(window) + ")");
-    auto it = accessibleCarets.find(window);
-    return it == accessibleCarets.end() ? CaretInfo{} : it->second;
-}
-
 std::uint8_t ScriptedCaretSources::ComposeWindowTest(const FocusSnapshot&, WindowId window) {
     log.push_back("ComposeWindowTest(" + std::to_string(window) + ")");
     auto it = composeAnswers.find(window);
     return it == composeAnswers.end() ? 1 : it->second;
 }
-
-CaretInfo ScriptedCaretSources::LocateConsoleCaret(const FocusSnapshot&, std::uint32_t cells) {
-    log.push_back("LocateConsoleCaret(" + std::to_string(cells) + ")");
-    return consoleCaret;
-}
-
-void ScriptedCaretSources::ReleaseConsole() { log.push_back("ReleaseConsole"); }
 
 UiaElementPtr ScriptedCaretSources::FocusedElement(const FocusSnapshot&) {
     log.push_back("FocusedElement");

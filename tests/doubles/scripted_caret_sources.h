@@ -1,7 +1,7 @@
 #pragma once
-// Scripted caret sources: a small UI Automation element tree, accessibility
-// carets per window, Outlook answers and console carets, with a log of the
-// calls in order so that tests can check which sources were asked.
+// Scripted caret sources: a small UI Automation element tree and Outlook
+// answers, with a log of the calls in order so that tests can check which
+// sources were asked.
 #include <map>
 #include <optional>
 #include <string>
@@ -31,9 +31,7 @@ public:
     bool walker = false;
     int focused = 0;  // 0: no focused element
     std::map<int, ScriptedElement> elements;
-    std::map<WindowId, CaretInfo> accessibleCarets;
     std::map<WindowId, std::uint8_t> composeAnswers;  // missing: 1
-    CaretInfo consoleCaret;
     UiaCaret uiaCaret;  // answer of ResolveUiaCaret
 
     // --- observation ---
@@ -42,10 +40,7 @@ public:
     int liveElements = 0;  // element references not yet released
 
     // --- CaretSources ---
-    CaretInfo AccessibleCaret(WindowId window) override;
     std::uint8_t ComposeWindowTest(const FocusSnapshot& snapshot, WindowId window) override;
-    CaretInfo LocateConsoleCaret(const FocusSnapshot& snapshot, std::uint32_t cells) override;
-    void ReleaseConsole() override;
     void ReleaseFocusedElement() override { ++focusedElementReleases; }
     int focusedElementReleases = 0;
     bool HasAutomation() override { return automation; }

@@ -2,8 +2,11 @@
 // binding order of sources.
 #include <gtest/gtest.h>
 
+#include "doubles/app_rig.h"
 #include "doubles/fake_clock.h"
+#include "doubles/scripted_accessibility.h"
 #include "doubles/scripted_caret_sources.h"
+#include "doubles/scripted_console.h"
 #include "doubles/scripted_desktop.h"
 #include "editability/accessibility_caret_search.h"
 #include "editability/caret_locator.h"
@@ -12,7 +15,11 @@ namespace tessel {
 namespace {
 
 using testing::FakeClock;
+using testing::FakeProcesses;
+using testing::ScriptedAccessibility;
 using testing::ScriptedCaretSources;
+using testing::ScriptedConsole;
+using testing::ScriptedIme;
 using testing::ScriptedDesktop;
 using testing::ScriptedWindow;
 
@@ -129,11 +136,16 @@ TEST(EditabilityTopBand, BandsByWindowHeight) {
 // --- LocateCaret ---
 
 struct LocatorRig {
+    LocatorRig() { a.log = &s.log; }
     ScriptedDesktop d;
     FakeClock clock;
     ScriptedCaretSources s;
+    ScriptedAccessibility a;
+    ScriptedConsole console;
+    FakeProcesses processes;
+    ScriptedIme ime{&d};
     CaretLocatorState state;
-    CaretContext ctx{d, clock, s};
+    CaretContext ctx{d, clock, s, a, console, processes, ime};
 
     CaretLocation Locate(const FocusSnapshot& snap, std::uint32_t cells = 1) { return LocateCaret(ctx, state, snap, cells); }
 };
@@ -141,11 +153,17 @@ struct LocatorRig {
 TEST(EditabilityLocateCaret, NoForegroundReleasesConsole) {
     LocatorRig r;
     r.state.caretNearTop = true;
+    r.state.ConsoleAttachment = 40;
+    r.console.attached = 9;
     CaretLocation loc = r.Locate(Snap(kNoWindow, kNoWindow, kNoWindow));
     EXPECT_FALSE(loc.caret.Found);
     EXPECT_FALSE(loc.caretNearTop);
     EXPECT_FALSE(r.state.caretNearTop);
-    EXPECT_EQ(r.s.log, std::vector<std::string>{"ReleaseConsole"});
+    EXPECT_EQ(r.console.frees, 1);
+    EXPECT_EQ(r.state.ConsoleAttachment, 0u);
+    // Nothing attached: nothing to free.
+    r.Locate(Snap(kNoWindow, kNoWindow, kNoWindow));
+    EXPECT_EQ(r.console.frees, 1);
 }
 
 TEST(EditabilityLocateCaret, EditControlUsesSystemCaretAndMemo) {
@@ -159,7 +177,7 @@ TEST(EditabilityLocateCaret, EditControlUsesSystemCaretAndMemo) {
     EXPECT_TRUE(loc.caretNearTop);
     EXPECT_TRUE(r.state.targetMemo.Evaluated);
     EXPECT_TRUE(r.state.targetMemo.NativeEditFirst);
-    EXPECT_EQ(r.s.log, std::vector<std::string>{"ReleaseConsole"});
+    EXPECT_TRUE(r.s.log.empty());
 
     // The next call for the same target asks neither the class nor the style again.
     r.d.ResetCalls();
@@ -197,46 +215,53 @@ TEST(EditabilityLocateCaret, ReadOnlyEditFallsToAccessibilityLoopThenSystemCaret
 TEST(EditabilityLocateCaret, ClassicConsoleThenTerminal) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"ConsoleWindowClass"));
-    r.s.consoleCaret = CaretInfo{true, 10, 20, 36};
-    EXPECT_EQ(r.Locate(Snap(1, 1, kNoWindow), 2).caret, r.s.consoleCaret);
-    EXPECT_EQ(r.s.log, std::vector<std::string>{"LocateConsoleCaret(2)"});
+    r.console.consoleOf[7] = 1;
+    r.console.buffers[1].info = ScreenBufferInfo{Point{3, 2}, Rect{0, 0, 79, 24}};
+    r.console.buffers[1].font = Point{8, 16};
+    r.console.clientRects[1] = Rect{0, 0, 640, 400};
+    // Korean mode: the caret is two cells right of the cursor cell's left edge.
+    EXPECT_EQ(r.Locate(Snap(1, 1, kNoWindow), 2).caret, (CaretInfo{true, 40, 32, 48}));
+    EXPECT_EQ(r.state.ConsoleAttachment, 7u);
+    EXPECT_TRUE(r.s.log.empty());
 
     // Console caret missing: UI Automation with the console flag, then give up.
-    r.s.log.clear();
-    r.s.consoleCaret = CaretInfo{};
+    r.console.buffers[1].infoFails = true;
     r.s.uiaCaret.kind = UiaCaretKind::Undetermined;
     EXPECT_FALSE(r.Locate(Snap(1, 1, 1, {1, 1, 2, 10})).caret.Found);
-    EXPECT_EQ(r.s.log, (std::vector<std::string>{"LocateConsoleCaret(1)", "ResolveUiaCaret(100)"}));
-    EXPECT_EQ(r.d.Calls("ClientToScreen"), 0);  // the system caret is never asked
+    EXPECT_EQ(r.s.log, (std::vector<std::string>{"ResolveUiaCaret(100)"}));
+    EXPECT_EQ(r.d.Calls("ClientToScreen"), 1);  // only the console's origin: the system caret is never asked
 
-    // A terminal host releases any console and goes straight to UI Automation.
-    LocatorRig t;
-    t.d.AddWindow(1, Win(u"CASCADIA_HOSTING_WINDOW_CLASS"));
-    t.s.uiaCaret = UiaCaret{UiaCaretKind::CaretFound, 5, 6, 7};
-    EXPECT_EQ(t.Locate(Snap(1, 1, kNoWindow)).caret, (CaretInfo{true, 5, 6, 7}));
-    EXPECT_EQ(t.s.log, (std::vector<std::string>{"ReleaseConsole", "ResolveUiaCaret(100)"}));
+    // A terminal host lets the console go and goes straight to UI Automation.
+    r.d.AddWindow(2, Win(u"CASCADIA_HOSTING_WINDOW_CLASS"));
+    r.s.log.clear();
+    r.s.uiaCaret = UiaCaret{UiaCaretKind::CaretFound, 5, 6, 7};
+    EXPECT_EQ(r.Locate(Snap(2, 2, kNoWindow)).caret, (CaretInfo{true, 5, 6, 7}));
+    EXPECT_EQ(r.s.log, (std::vector<std::string>{"ResolveUiaCaret(100)"}));
+    EXPECT_EQ(r.console.frees, 1);
+    EXPECT_EQ(r.state.ConsoleAttachment, 0u);
+    EXPECT_EQ(r.console.openOutputs, 0);
 }
 
 TEST(EditabilityLocateCaret, BrowserAccessibilityCaretNeedsConfirmation) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"Chrome_WidgetWin_1", {0, 0, 1000, 800}));
     // 20 pixels outside the window: rejected, UI Automation decides.
-    r.s.accessibleCarets[1] = CaretInfo{true, -20, 100, 116};
+    r.a.SetCaret(1, -20, 100, 116);
     r.s.uiaCaret = UiaCaret{UiaCaretKind::CaretFound, 300, 400, 416};
     EXPECT_EQ(r.Locate(Snap(1, 1, kNoWindow)).caret, (CaretInfo{true, 300, 400, 416}));
     EXPECT_EQ(r.s.log.back(), "ResolveUiaCaret(011)");
 
     // Plausible, but Chromium without automation: not trusted.
     r.s.log.clear();
-    r.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    r.a.SetCaret(1, 20, 100, 116);
     r.s.uiaCaret = UiaCaret{UiaCaretKind::NoCaret};
     EXPECT_FALSE(r.Locate(Snap(1, 1, kNoWindow)).caret.Found);
-    EXPECT_EQ(r.s.log, (std::vector<std::string>{"ReleaseConsole", "AccessibleCaret(1)", "ResolveUiaCaret(011)"}));
+    EXPECT_EQ(r.s.log, (std::vector<std::string>{"AccessibleCaret(1)", "ResolveUiaCaret(011)"}));
 
     // Firefox without automation: the accessibility caret is accepted.
     LocatorRig f;
     f.d.AddWindow(1, Win(u"MozillaWindowClass", {0, 0, 1000, 800}));
-    f.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    f.a.SetCaret(1, 20, 100, 116);
     EXPECT_EQ(f.Locate(Snap(1, 1, kNoWindow)).caret, (CaretInfo{true, 20, 100, 116}));
     EXPECT_EQ(f.s.Count("ResolveUiaCaret"), 0);
 }
@@ -244,7 +269,7 @@ TEST(EditabilityLocateCaret, BrowserAccessibilityCaretNeedsConfirmation) {
 TEST(EditabilityLocateCaret, BrowserAncestorCheck) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"MozillaWindowClass", {0, 0, 1000, 800}));
-    r.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    r.a.SetCaret(1, 20, 100, 116);
     r.s.automation = r.s.walker = true;
     r.s.focused = 10;
     r.s.elements[10].parent = 11;
@@ -266,7 +291,7 @@ TEST(EditabilityLocateCaret, BrowserAncestorCheck) {
     // In Chromium an editable document does not confirm anything.
     LocatorRig c;
     c.d.AddWindow(1, Win(u"Chrome_WidgetWin_1", {0, 0, 1000, 800}));
-    c.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    c.a.SetCaret(1, 20, 100, 116);
     c.s.automation = c.s.walker = true;
     c.s.focused = 10;
     c.s.elements[10].editability = Editability::EditableDocument;
@@ -279,7 +304,7 @@ TEST(EditabilityLocateCaret, BrowserAncestorCheck) {
 TEST(EditabilityLocateCaret, BrowserAncestorCheckAsksForTwelveParentsAtMost) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"MozillaWindowClass", {0, 0, 1000, 800}));
-    r.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    r.a.SetCaret(1, 20, 100, 116);
     r.s.automation = r.s.walker = true;
     r.s.focused = 10;
     for (int id = 10; id < 30; ++id) r.s.elements[id].parent = id + 1;
@@ -296,12 +321,12 @@ TEST(EditabilityLocateCaret, WordPaneReadsAccessibilityCaret) {
     r.d.AddWindow(1, Win(u"OpusApp", {0, 0, 1000, 800}));
     r.d.AddWindow(2, Win(u"_WwB", {0, 0, 1000, 800}, 1));
     r.d.AddWindow(3, Win(u"_WwG", {0, 100, 1000, 800}, 2));
-    r.s.accessibleCarets[3] = CaretInfo{true, 200, 300, 318};
+    r.a.SetCaret(3, 200, 300, 318);
     EXPECT_EQ(r.Locate(Snap(1, 3, 3)).caret, (CaretInfo{true, 200, 300, 318}));
     EXPECT_EQ(r.s.Count("AccessibleCaret(3)"), 1);  // focus equals caret: one read
 
     // No accessibility caret: the system caret is next.
-    r.s.accessibleCarets.clear();
+    r.a.boxes.clear();
     r.d.Window(3).clientOrigin = {0, 100};
     EXPECT_EQ(r.Locate(Snap(1, 3, 3, {50, 10, 51, 30})).caret, (CaretInfo{true, 51, 110, 130}));
 }
@@ -313,10 +338,10 @@ TEST(EditabilityLocateCaret, OutlookComposePaneCachedFor120Ms) {
     r.d.AddWindow(3, Win(u"_WwB", {0, 0, 1000, 800}, 2));
     r.d.AddWindow(4, Win(u"_WwG", {0, 100, 1000, 800}, 3));
     r.s.composeAnswers[4] = 0;
-    r.s.accessibleCarets[4] = CaretInfo{true, 200, 300, 318};
+    r.a.SetCaret(4, 200, 300, 318);
     const FocusSnapshot snap = Snap(1, 4, 4, {5, 5, 6, 20});
     EXPECT_EQ(r.Locate(snap).caret, (CaretInfo{true, 200, 300, 318}));
-    r.s.accessibleCarets[4] = CaretInfo{true, 210, 300, 318};
+    r.a.SetCaret(4, 210, 300, 318);
     r.clock.AdvanceMs(120);
     EXPECT_EQ(r.Locate(snap).caret.X, 200);
     EXPECT_EQ(r.s.Count("AccessibleCaret(4)"), 1);
@@ -326,12 +351,12 @@ TEST(EditabilityLocateCaret, OutlookComposePaneCachedFor120Ms) {
 
     // A failed read empties the cache; a reading pane (answer 1) gives up
     // without the system caret, though one is there.
-    r.s.accessibleCarets.erase(4);
+    r.a.boxes.erase(4);
     r.clock.AdvanceMs(200);
     EXPECT_FALSE(r.Locate(snap).caret.Found);
     EXPECT_FALSE(r.state.windowCaret.stored.has_value());
     r.s.composeAnswers[4] = 1;
-    r.s.accessibleCarets[4] = CaretInfo{true, 210, 300, 318};
+    r.a.SetCaret(4, 210, 300, 318);
     r.d.ResetCalls();
     EXPECT_FALSE(r.Locate(snap).caret.Found);
     EXPECT_EQ(r.d.Calls("ClientToScreen"), 0);
@@ -341,36 +366,38 @@ TEST(EditabilityLocateCaret, OutlookComposePaneCachedFor120Ms) {
 // Outlook may take long to answer; the cached caret's age counts from when
 // the answer arrived, not from when it was asked for.
 TEST(EditabilityLocateCaret, OutlookCaretAgeCountsFromTheAnswer) {
-    struct SlowSources : ScriptedCaretSources {
+    struct SlowAccessibility : ScriptedAccessibility {
         FakeClock* clock = nullptr;
-        CaretInfo AccessibleCaret(WindowId window) override {
+        std::optional<AccessibleBox> CaretLocation(WindowId window) noexcept override {
             clock->AdvanceMs(100);
-            return ScriptedCaretSources::AccessibleCaret(window);
+            return ScriptedAccessibility::CaretLocation(window);
         }
     };
-    ScriptedDesktop d;
-    FakeClock clock;
-    SlowSources s;
-    s.clock = &clock;
+    LocatorRig r;
+    ScriptedDesktop& d = r.d;
+    FakeClock& clock = r.clock;
+    ScriptedCaretSources& s = r.s;
+    SlowAccessibility a;
+    a.clock = &clock;
     CaretLocatorState state;
-    CaretContext ctx{d, clock, s};
+    CaretContext ctx{d, clock, s, a, r.console, r.processes, r.ime};
     d.AddWindow(1, Win(u"rctrl_renwnd32", {0, 0, 1000, 800}));
     d.AddWindow(3, Win(u"_WwB", {0, 0, 1000, 800}, 1));
     d.AddWindow(4, Win(u"_WwG", {0, 100, 1000, 800}, 3));
     s.composeAnswers[4] = 0;
-    s.accessibleCarets[4] = CaretInfo{true, 200, 300, 318};
+    a.SetCaret(4, 200, 300, 318);
     const FocusSnapshot snap = Snap(1, 4, 4);
     EXPECT_TRUE(LocateCaret(ctx, state, snap, 1).caret.Found);
     clock.AdvanceMs(100);
     EXPECT_TRUE(LocateCaret(ctx, state, snap, 1).caret.Found);
-    EXPECT_EQ(s.Count("AccessibleCaret(4)"), 1);
+    EXPECT_EQ(a.Reads(4), 1);
 }
 
 TEST(EditabilityLocateCaret, PowerPointAsksUiaThenAccessibility) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"PPTFrameClass", {0, 0, 1000, 800}));
     r.d.AddWindow(2, Win(u"mdiClass", {0, 0, 1000, 800}, 1));
-    r.s.accessibleCarets[2] = CaretInfo{true, 100, 200, 220};
+    r.a.SetCaret(2, 100, 200, 220);
     r.s.uiaCaret = UiaCaret{UiaCaretKind::NoCaret};
     EXPECT_FALSE(r.Locate(Snap(1, 2, 2, {1, 1, 2, 10})).caret.Found);
     r.s.uiaCaret = UiaCaret{UiaCaretKind::Undetermined};
@@ -383,13 +410,13 @@ TEST(EditabilityLocateCaret, ExcelOwnerOrder) {
     r.d.AddWindow(1, Win(u"XLMAIN", {0, 0, 1000, 800}));
     r.d.AddWindow(2, Win(u"EXCEL6", {100, 30, 900, 50}, 1)).root = 1;
     // No system caret window: accessibility caret of the owner.
-    r.s.accessibleCarets[2] = CaretInfo{true, 300, 32, 48};
+    r.a.SetCaret(2, 300, 32, 48);
     EXPECT_EQ(r.Locate(Snap(1, 2, kNoWindow)).caret, (CaretInfo{true, 300, 32, 48}));
     // Then UI Automation, then give up (no dialog, no field estimate).
-    r.s.accessibleCarets.clear();
+    r.a.boxes.clear();
     r.s.log.clear();
     EXPECT_FALSE(r.Locate(Snap(1, 2, kNoWindow)).caret.Found);
-    EXPECT_EQ(r.s.log, (std::vector<std::string>{"ReleaseConsole", "AccessibleCaret(2)", "ResolveUiaCaret(000)"}));
+    EXPECT_EQ(r.s.log, (std::vector<std::string>{"AccessibleCaret(2)", "ResolveUiaCaret(000)"}));
 
     // Owner is an edit box inside an Excel dialog: the edit-window guess.
     LocatorRig g;
@@ -407,7 +434,7 @@ TEST(EditabilityLocateCaret, ExcelDialogChildSearch) {
     // The first edit child has no caret object: it is the fallback.
     EXPECT_EQ(r.Locate(Snap(1, 2, kNoWindow)).caret, (CaretInfo{true, 104, 203, 217}));
     // The second one reports a plausible caret: preferred.
-    r.s.accessibleCarets[4] = CaretInfo{true, 150, 302, 318};
+    r.a.SetCaret(4, 150, 302, 318);
     InvalidateTargetMemo(r.state.targetMemo);
     EXPECT_EQ(r.Locate(Snap(1, 2, kNoWindow)).caret, (CaretInfo{true, 150, 302, 318}));
 }
@@ -429,19 +456,19 @@ TEST(EditabilityLocateCaret, InvalidateEmptiesLocatorCaches) {
 
 TEST(EditabilityAccessibilitySearch, FocusThenCaret) {
     ScriptedDesktop d;
-    ScriptedCaretSources s;
+    ScriptedAccessibility a;
     d.AddWindow(1, Win(u"A", {0, 0, 100, 100}));
     d.AddWindow(2, Win(u"B", {0, 0, 100, 100}));
-    s.accessibleCarets[1] = CaretInfo{true, 500, 10, 20};  // implausible in 1
-    s.accessibleCarets[2] = CaretInfo{true, 50, 10, 20};
-    EXPECT_EQ(FocusThenCaretAccessibleCaret(d, s, 1, 2), (CaretInfo{true, 50, 10, 20}));
-    s.log.clear();
-    EXPECT_FALSE(FocusThenCaretAccessibleCaret(d, s, 1, 1).Found);
-    EXPECT_EQ(s.log.size(), 1u);
-    s.log.clear();
-    EXPECT_TRUE(FocusThenCaretAccessibleCaret(d, s, kNoWindow, 2).Found);
-    EXPECT_EQ(s.log.size(), 1u);
-    EXPECT_FALSE(FocusThenCaretAccessibleCaret(d, s, kNoWindow, kNoWindow).Found);
+    a.SetCaret(1, 500, 10, 20);  // implausible in 1
+    a.SetCaret(2, 50, 10, 20);
+    EXPECT_EQ(FocusThenCaretAccessibleCaret(d, a, 1, 2), (CaretInfo{true, 50, 10, 20}));
+    a.asked.clear();
+    EXPECT_FALSE(FocusThenCaretAccessibleCaret(d, a, 1, 1).Found);
+    EXPECT_EQ(a.asked.size(), 1u);
+    a.asked.clear();
+    EXPECT_TRUE(FocusThenCaretAccessibleCaret(d, a, kNoWindow, 2).Found);
+    EXPECT_EQ(a.asked, std::vector<WindowId>{2});
+    EXPECT_FALSE(FocusThenCaretAccessibleCaret(d, a, kNoWindow, kNoWindow).Found);
 }
 
 }  // namespace

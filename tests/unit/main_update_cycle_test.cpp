@@ -106,10 +106,13 @@ TEST_F(UpdateCycle, AnUnreadableKoreanStatusHidesAndClearsTheKnownCaret) {
 TEST_F(UpdateCycle, LeavingAConsoleLetsItGoEvenWhenTheNewControlTakesNoText) {
     // The caret locator is never reached when the control takes no text, so
     // the update itself must drop a console attached for an earlier caret.
+    state.caretLocator.ConsoleAttachment = 40;
+    rig.console.attached = 0x900;
     FocusOn(kLabel, Rect{0, 0, 0, 0});
     FullUpdate(state);
     EXPECT_FALSE(state.badge.Visible);
-    EXPECT_EQ(sources.Count("ReleaseConsole"), 1);
+    EXPECT_EQ(rig.console.frees, 1);
+    EXPECT_EQ(state.caretLocator.ConsoleAttachment, 0u);
 }
 
 TEST_F(UpdateCycle, TheEditabilityVerdictIsReusedFor250Ms) {
@@ -120,19 +123,19 @@ TEST_F(UpdateCycle, TheEditabilityVerdictIsReusedFor250Ms) {
     FocusSnapshot snapshot{Rect{}, kFrame, kFrame, kLabel, kLabel, kPid};
     TargetMemo memo;
     RekeyTargetMemo(memo, snapshot);
-    EditabilityInputs in{desktop, sources, memo, snapshot, fg, clock.Now()};
+    EditabilityInputs in{desktop, sources, rig.accessibility, memo, snapshot, fg, clock.Now()};
     EXPECT_EQ(DecideEditability(in, cache).rule, EditabilityRule::Computed);
-    EditabilityInputs later{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(250)};
+    EditabilityInputs later{desktop, sources, rig.accessibility, memo, snapshot, fg, clock.Now() + Ms(250)};
     EditabilityDecision reused = DecideEditability(later, cache);
     EXPECT_EQ(reused.rule, EditabilityRule::Cached);
     EXPECT_FALSE(reused.show);
-    EditabilityInputs stale{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(251)};
+    EditabilityInputs stale{desktop, sources, rig.accessibility, memo, snapshot, fg, clock.Now() + Ms(251)};
     EXPECT_EQ(DecideEditability(stale, cache).rule, EditabilityRule::Computed);
     // Another focus window is another key.
     FocusSnapshot other = snapshot;
     other.focus = kEdit;
     other.caret = kNoWindow;
-    EditabilityInputs moved{desktop, sources, memo, other, fg, clock.Now() + Ms(260)};
+    EditabilityInputs moved{desktop, sources, rig.accessibility, memo, other, fg, clock.Now() + Ms(260)};
     EXPECT_NE(DecideEditability(moved, cache).rule, EditabilityRule::Cached);
 }
 
@@ -143,7 +146,7 @@ TEST_F(UpdateCycle, ConsolesAreAlwaysEditableAndTheCheapRulesAreNotCached) {
     FocusSnapshot snapshot{Rect{}, kFrame, kFrame, kNoWindow, kNoWindow, kPid};
     TargetMemo memo;
     RekeyTargetMemo(memo, snapshot);
-    EditabilityDecision d = DecideEditability({desktop, sources, memo, snapshot, console, clock.Now()}, cache);
+    EditabilityDecision d = DecideEditability({desktop, sources, rig.accessibility, memo, snapshot, console, clock.Now()}, cache);
     EXPECT_TRUE(d.show);
     EXPECT_EQ(d.rule, EditabilityRule::Console);
     EXPECT_TRUE(cache.show);  // recorded for the slow path to reuse

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "doubles/scripted_caret_sources.h"
+#include "doubles/scripted_console.h"
 #include "main/app_state.h"
 #include "main/app_teardown_win32.h"
 #include "main/shell_resources_win32.h"
@@ -13,12 +14,17 @@ namespace {
 
 TEST(MainTeardownWin32, FreeingTheStateLetsTheConsoleAndTheFocusedElementGo) {
     testing::ScriptedCaretSources sources;
+    testing::ScriptedConsole console;
+    console.attached = 0x900;
     auto* state = new AppState;
     state->caretSources = &sources;
+    state->console = &console;
+    state->caretLocator.ConsoleAttachment = 40;
     state->shell = new ShellResources;
     DestroyAppState(state);
     // An attached console would otherwise outlive the state that knew of it.
-    EXPECT_EQ(sources.Count("ReleaseConsole"), 1);
+    EXPECT_EQ(console.frees, 1);
+    EXPECT_EQ(console.attached, kNoWindow);
     EXPECT_EQ(sources.focusedElementReleases, 1);
 }
 
