@@ -168,16 +168,17 @@ std::uint32_t CompositionWidth(Desktop& desktop, Ime& ime, WindowId focus, Windo
     std::array<WindowId, 6> examined{};
     std::size_t count = 0;
     std::uint32_t widest = 0;
+    auto seen = [&](WindowId h) { return std::find(examined.begin(), examined.begin() + count, h) != examined.begin() + count; };
     auto examine = [&](WindowId h) {
-        if (h == kNoWindow || !desktop.IsWindow(h)) return;
-        if (std::find(examined.begin(), examined.begin() + count, h) != examined.begin() + count) return;
         examined[count++] = h;
         widest = std::max(widest, ContextCompositionCells(ime, h));
     };
     for (WindowId w : {focus, caret, foreground}) {
-        if (w == kNoWindow || !desktop.IsWindow(w)) continue;
+        // A window examined already has had its IME window examined with it.
+        if (w == kNoWindow || seen(w) || !desktop.IsWindow(w)) continue;
         examine(w);
-        examine(ime.DefaultImeWindow(w));
+        const WindowId imeWindow = ime.DefaultImeWindow(w);
+        if (imeWindow != kNoWindow && !seen(imeWindow) && desktop.IsWindow(imeWindow)) examine(imeWindow);
     }
     return widest;
 }

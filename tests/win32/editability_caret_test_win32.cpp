@@ -7,8 +7,12 @@
 #include "editability/caret_locator.h"
 #include "editability/caret_sources.h"
 #include "editability/window_classification.h"
+#include "platform/accessibility_win32.h"
 #include "platform/clock.h"
+#include "platform/console_win32.h"
 #include "platform/desktop_win32.h"
+#include "platform/ime_win32.h"
+#include "platform/processes_win32.h"
 #include "platform/win32_types_win32.h"
 
 namespace tessel {
@@ -94,7 +98,11 @@ TEST_F(EditabilityCaretWin32, FocusedEditGivesTheSystemCaret) {
 
     SteadyClock clock;
     CaretSources none;
-    CaretContext context{desktop, clock, none};
+    Win32Accessibility accessibility;
+    Win32Console console;
+    Win32Processes processes;
+    Win32Ime ime;
+    CaretContext context{desktop, clock, none, accessibility, console, processes, ime};
     CaretLocatorState state;
     const CaretLocation located = LocateCaret(context, state, snap, 1);
     EXPECT_EQ(located.caret, direct);

@@ -38,6 +38,10 @@ public:
     std::optional<std::uint32_t> ConversionStatus(ImeContextId context) override {
         return real.ConversionStatus(context);
     }
+    std::int32_t CompositionString(ImeContextId context, std::uint32_t index, void* buffer,
+                                   std::uint32_t bytes) override {
+        return real.CompositionString(context, index, buffer, bytes);
+    }
 
     Win32Ime real;
     bool imeWindowsHung = false;
