@@ -22,7 +22,9 @@ struct ScreenBufferInfo {
 class Console {
 public:
     virtual ~Console() = default;
-    virtual bool Attach(std::uint32_t processId) noexcept = 0;  // AttachConsole
+    // AttachConsole. Interrupts typed in the attached console do not end
+    // this process.
+    virtual bool Attach(std::uint32_t processId) noexcept = 0;
     virtual void Free() noexcept = 0;                           // FreeConsole
     virtual WindowId ConsoleWindow() noexcept = 0;              // GetConsoleWindow
     // CreateFileW("CONOUT$", GENERIC_READ, shared read and write, OPEN_EXISTING).

@@ -7,9 +7,18 @@ namespace {
 
 HANDLE ToHandle(ConsoleOutputId output) { return reinterpret_cast<HANDLE>(output); }
 
+// While attached, Ctrl+C and Ctrl+Break typed in that console reach this
+// process too, whose default handler would end it: they are meant for the
+// console's own programs.
+BOOL WINAPI IgnoreInterrupts(DWORD type) noexcept { return type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT; }
+
 }  // namespace
 
-bool Win32Console::Attach(std::uint32_t processId) noexcept { return ::AttachConsole(processId) != FALSE; }
+bool Win32Console::Attach(std::uint32_t processId) noexcept {
+    static const bool handlerInstalled = ::SetConsoleCtrlHandler(IgnoreInterrupts, TRUE) != FALSE;
+    (void)handlerInstalled;
+    return ::AttachConsole(processId) != FALSE;
+}
 
 void Win32Console::Free() noexcept { ::FreeConsole(); }
 

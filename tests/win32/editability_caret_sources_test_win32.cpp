@@ -51,6 +51,7 @@ public:
     }
     DWORD Id() const { return info_.dwProcessId; }
     bool Started() const { return info_.hProcess != nullptr; }
+    bool Ended(DWORD ms) const { return ::WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0; }
 
 private:
     PROCESS_INFORMATION info_{};
@@ -180,6 +181,7 @@ public:
         return WaitWritten();
     }
     DWORD Id() const { return child_.Id(); }
+    bool Ended(DWORD ms) const { return child_.Ended(ms); }
 
 private:
     HANDLE write_;
@@ -340,6 +342,20 @@ TEST_F(ConsoleCaretWin32, OneReadMeasured) {
     EXPECT_EQ(counter.calls.count("CreateToolhelp32Snapshot"), 0u);
     EXPECT_EQ(counter.calls["CreateFileW"], kReads);
     EXPECT_EQ(counter.calls["CloseHandle"], kReads);
+}
+
+TEST_F(ConsoleCaretWin32, CtrlCInTheAttachedConsoleEndsItsProgramButNotTheReader) {
+    const std::wstring base = L"Tessel.ConsoleCaretCtrlC." + std::to_wstring(::GetCurrentProcessId());
+    ConsoleProgram program(base);
+    ASSERT_TRUE(program.WaitWritten());
+    HWND window = WindowOf(program.Id());
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(Locate(SnapshotOf(window)).Found);
+    // Ctrl+C goes to every process attached to the console, this one included;
+    // were it not ignored here, this test program would end now.
+    ASSERT_TRUE(::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+    EXPECT_TRUE(program.Ended(5000)) << "the console's own program did not get the interrupt";
+    ::Sleep(300);
 }
 
 }  // namespace
