@@ -68,16 +68,17 @@ const IID* PatternIid(TextPatternKind kind) noexcept {
 
 UiaObjects CreateUiAutomation(CreateInstanceFn create) noexcept {
     UiaObjects objects;
-    if (!create || FAILED(create(uia::kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, uia::kIidIUIAutomation,
-                                 reinterpret_cast<void**>(objects.automation.Put()))) ||
+    if (!create ||
+        FAILED(create(uia::kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, uia::kIidIUIAutomation,
+                      reinterpret_cast<void**>(objects.automation.Put()))) ||
         !objects.automation) {
         objects.automation.Reset();
         return objects;
     }
     // The time-outs hold for the whole object; its older versions lack them.
     ComPtr<uia::IUIAutomation2> automation2;
-    if (SUCCEEDED(objects.automation->QueryInterface(uia::kIidIUIAutomation2,
-                                                     reinterpret_cast<void**>(automation2.Put()))) &&
+    if (SUCCEEDED(
+            objects.automation->QueryInterface(uia::kIidIUIAutomation2, reinterpret_cast<void**>(automation2.Put()))) &&
         automation2) {
         automation2->put_ConnectionTimeout(kUiaConnectionTimeoutMs);
         automation2->put_TransactionTimeout(kUiaTransactionTimeoutMs);
@@ -91,41 +92,46 @@ UiaObjects CreateUiAutomation(CreateInstanceFn create) noexcept {
 UiaElementRef Win32Automation::FocusedElement() noexcept {
     if (!automation_) return {};
     IUIAutomationElement* element = nullptr;
-    return Adopt<UiaRefKind::Element>(automation_->GetFocusedElement(&element), element);
+    HRESULT hr = automation_->GetFocusedElement(&element);
+    return Adopt<UiaRefKind::Element>(hr, element);
 }
 
 UiaElementRef Win32Automation::ElementFromWindow(WindowId window) noexcept {
     if (!automation_ || window == kNoWindow) return {};
     IUIAutomationElement* element = nullptr;
-    return Adopt<UiaRefKind::Element>(automation_->ElementFromHandle(reinterpret_cast<HWND>(window), &element),
-                                      element);
+    HRESULT hr = automation_->ElementFromHandle(reinterpret_cast<HWND>(window), &element);
+    return Adopt<UiaRefKind::Element>(hr, element);
 }
 
 UiaElementRef Win32Automation::ElementFromPoint(Point point) noexcept {
     if (!automation_) return {};
     IUIAutomationElement* element = nullptr;
-    return Adopt<UiaRefKind::Element>(automation_->ElementFromPoint(POINT{point.x, point.y}, &element), element);
+    HRESULT hr = automation_->ElementFromPoint(POINT{point.x, point.y}, &element);
+    return Adopt<UiaRefKind::Element>(hr, element);
 }
 
 UiaElementRef Win32Automation::Parent(const UiaElementRef& element) noexcept {
     auto* e = Com<IUIAutomationElement>(element);
     if (!walker_ || !e) return {};
     IUIAutomationElement* parent = nullptr;
-    return Adopt<UiaRefKind::Element>(walker_->GetParentElement(e, &parent), parent);
+    HRESULT hr = walker_->GetParentElement(e, &parent);
+    return Adopt<UiaRefKind::Element>(hr, parent);
 }
 
 UiaElementRef Win32Automation::FirstChild(const UiaElementRef& element) noexcept {
     auto* e = Com<IUIAutomationElement>(element);
     if (!walker_ || !e) return {};
     IUIAutomationElement* child = nullptr;
-    return Adopt<UiaRefKind::Element>(walker_->GetFirstChildElement(e, &child), child);
+    HRESULT hr = walker_->GetFirstChildElement(e, &child);
+    return Adopt<UiaRefKind::Element>(hr, child);
 }
 
 UiaElementRef Win32Automation::NextSibling(const UiaElementRef& element) noexcept {
     auto* e = Com<IUIAutomationElement>(element);
     if (!walker_ || !e) return {};
     IUIAutomationElement* next = nullptr;
-    return Adopt<UiaRefKind::Element>(walker_->GetNextSiblingElement(e, &next), next);
+    HRESULT hr = walker_->GetNextSiblingElement(e, &next);
+    return Adopt<UiaRefKind::Element>(hr, next);
 }
 
 std::optional<bool> Win32Automation::BoolProperty(const UiaElementRef& element, int propertyId) noexcept {
@@ -152,8 +158,8 @@ std::optional<std::string> Win32Automation::StringProperty(const UiaElementRef& 
         if (FAILED(e->GetCurrentPropertyValueEx(propertyId, TRUE, &v.value)) || v.value.vt != VT_BSTR)
             return std::nullopt;
         if (!v.value.bstrVal) return std::string();
-        return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(v.value.bstrVal),
-                                               ::SysStringLen(v.value.bstrVal)));
+        return Utf16ToUtf8(
+            std::u16string_view(reinterpret_cast<const char16_t*>(v.value.bstrVal), ::SysStringLen(v.value.bstrVal)));
     } catch (...) {
         return std::nullopt;
     }
@@ -180,7 +186,8 @@ UiaPatternRef Win32Automation::Pattern(const UiaElementRef& element, TextPattern
     const IID* iid = PatternIid(kind);
     if (!e || !iid) return {};
     void* pattern = nullptr;
-    return Adopt<UiaRefKind::Pattern>(e->GetCurrentPatternAs(static_cast<int>(kind), *iid, &pattern), pattern);
+    HRESULT hr = e->GetCurrentPatternAs(static_cast<int>(kind), *iid, &pattern);
+    return Adopt<UiaRefKind::Pattern>(hr, pattern);
 }
 
 // The three text patterns derive from the text pattern with single
@@ -189,7 +196,8 @@ UiaRangeArrayRef Win32Automation::Selection(const UiaPatternRef& pattern) noexce
     auto* p = Com<IUIAutomationTextPattern>(pattern);
     if (!p) return {};
     IUIAutomationTextRangeArray* ranges = nullptr;
-    return Adopt<UiaRefKind::RangeArray>(p->GetSelection(&ranges), ranges);
+    HRESULT hr = p->GetSelection(&ranges);
+    return Adopt<UiaRefKind::RangeArray>(hr, ranges);
 }
 
 std::optional<int> Win32Automation::RangeArrayLength(const UiaRangeArrayRef& array) noexcept {
@@ -203,7 +211,8 @@ UiaRangeRef Win32Automation::RangeArrayElement(const UiaRangeArrayRef& array, in
     auto* a = Com<IUIAutomationTextRangeArray>(array);
     if (!a) return {};
     IUIAutomationTextRange* range = nullptr;
-    return Adopt<UiaRefKind::Range>(a->GetElement(index, &range), range);
+    HRESULT hr = a->GetElement(index, &range);
+    return Adopt<UiaRefKind::Range>(hr, range);
 }
 
 UiaRangeRef Win32Automation::CaretRange(const UiaPatternRef& text2, bool& active) noexcept {
@@ -221,14 +230,16 @@ UiaRangeRef Win32Automation::ActiveComposition(const UiaPatternRef& textEdit) no
     auto* p = Com<IUIAutomationTextEditPattern>(textEdit);
     if (!p) return {};
     IUIAutomationTextRange* range = nullptr;
-    return Adopt<UiaRefKind::Range>(p->GetActiveComposition(&range), range);
+    HRESULT hr = p->GetActiveComposition(&range);
+    return Adopt<UiaRefKind::Range>(hr, range);
 }
 
 UiaRangeRef Win32Automation::Clone(const UiaRangeRef& range) noexcept {
     auto* r = Com<IUIAutomationTextRange>(range);
     if (!r) return {};
     IUIAutomationTextRange* clone = nullptr;
-    return Adopt<UiaRefKind::Range>(r->Clone(&clone), clone);
+    HRESULT hr = r->Clone(&clone);
+    return Adopt<UiaRefKind::Range>(hr, clone);
 }
 
 std::optional<int> Win32Automation::CompareEndpoints(const UiaRangeRef& range, TextEndpoint endpoint,
@@ -251,8 +262,7 @@ bool Win32Automation::MoveEndpointByRange(const UiaRangeRef& range, TextEndpoint
                                           TextEndpoint targetEndpoint) noexcept {
     auto* r = Com<IUIAutomationTextRange>(range);
     auto* t = Com<IUIAutomationTextRange>(target);
-    return r && t &&
-           SUCCEEDED(r->MoveEndpointByRange(static_cast<int>(endpoint), t, static_cast<int>(targetEndpoint)));
+    return r && t && SUCCEEDED(r->MoveEndpointByRange(static_cast<int>(endpoint), t, static_cast<int>(targetEndpoint)));
 }
 
 std::optional<int> Win32Automation::MoveEndpointByUnit(const UiaRangeRef& range, TextEndpoint endpoint, TextUnit unit,

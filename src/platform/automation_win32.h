@@ -77,7 +77,9 @@ private:
     T* Com(const UiaRef<Kind>& ref) const noexcept {
         return ref.Owner() == this ? reinterpret_cast<T*>(ref.Handle()) : nullptr;
     }
-    // Adopts a reference a COM call returned; empty when the call failed.
+    // Adopts the reference a COM call returned; empty when the call failed.
+    // Called after the call, never with it as an argument: the out-pointer
+    // must be read once the call has filled it in.
     template <UiaRefKind Kind>
     UiaRef<Kind> Adopt(HRESULT hr, void* object) noexcept {
         return SUCCEEDED(hr) && object ? UiaRef<Kind>(this, reinterpret_cast<std::uintptr_t>(object)) : UiaRef<Kind>{};
