@@ -68,23 +68,23 @@ const IID* PatternIid(TextPatternKind kind) noexcept {
 
 UiaObjects CreateUiAutomation(CreateInstanceFn create) noexcept {
     UiaObjects objects;
-    if (!create ||
-        FAILED(create(uia::kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, uia::kIidIUIAutomation,
-                      reinterpret_cast<void**>(objects.automation.Put()))) ||
-        !objects.automation) {
-        objects.automation.Reset();
+    uia::IUIAutomation* automation = nullptr;
+    if (!create || FAILED(create(uia::kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, uia::kIidIUIAutomation,
+                                 reinterpret_cast<void**>(&automation))) ||
+        !automation)
         return objects;
-    }
+    objects.automation = ComPtr<uia::IUIAutomation>::Adopt(automation);
+
     // The time-outs hold for the whole object; its older versions lack them.
-    ComPtr<uia::IUIAutomation2> automation2;
-    if (SUCCEEDED(
-            objects.automation->QueryInterface(uia::kIidIUIAutomation2, reinterpret_cast<void**>(automation2.Put()))) &&
+    uia::IUIAutomation2* automation2 = nullptr;
+    if (SUCCEEDED(automation->QueryInterface(uia::kIidIUIAutomation2, reinterpret_cast<void**>(&automation2))) &&
         automation2) {
         automation2->put_ConnectionTimeout(kUiaConnectionTimeoutMs);
         automation2->put_TransactionTimeout(kUiaTransactionTimeoutMs);
+        automation2->Release();
     }
     uia::IUIAutomationTreeWalker* walker = nullptr;
-    if (SUCCEEDED(objects.automation->get_RawViewWalker(&walker)) && walker)
+    if (SUCCEEDED(automation->get_RawViewWalker(&walker)) && walker)
         objects.rawWalker = ComPtr<uia::IUIAutomationTreeWalker>::Adopt(walker);
     return objects;
 }
