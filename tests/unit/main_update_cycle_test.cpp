@@ -8,6 +8,8 @@
 #include "main/app_state.h"
 #include "main/app_state_ops.h"
 #include "main/update_cycle.h"
+#include "main/shell_surface.h"
+#include "editability/uia_element_reading.h"
 
 namespace tessel {
 namespace {
@@ -52,6 +54,17 @@ protected:
     testing::RecordingSound& sound = rig.sound;
     testing::FakeProcesses& processes = rig.processes;
     testing::ScriptedCaretSources& sources = rig.sources;
+    testing::ScriptedAutomation& automation = rig.automation;
+
+    // UI Automation is there and the focused element sits in its cache.
+    void CacheFocusedElement() {
+        automation.present = true;
+        automation.Add(1);
+        automation.focused = 1;
+        UiaEnv env{automation, desktop, clock, state.uia};
+        CachedFocusedElement(env, TakeFocusSnapshot(desktop));
+        ASSERT_EQ(automation.LiveReferences(), 1);
+    }
 };
 
 TEST_F(UpdateCycle, AnEditControlShowsTheBadgeBelowItsCaret) {
@@ -71,13 +84,14 @@ TEST_F(UpdateCycle, AnEditControlShowsTheBadgeBelowItsCaret) {
 }
 
 TEST_F(UpdateCycle, NoForegroundWindowHidesAndReleasesTheFocusedElement) {
+    CacheFocusedElement();
     FullUpdate(state);
     ASSERT_TRUE(state.badge.Visible);
     desktop.SetForeground(kNoWindow);
     FullUpdate(state);
     EXPECT_FALSE(state.badge.Visible);
     EXPECT_FALSE(state.lastCaret.Found);
-    EXPECT_EQ(sources.focusedElementReleases, 1);
+    EXPECT_EQ(automation.ReferenceProblems(), "");
     // Hiding keeps the mode, so coming back to English stays silent.
     EXPECT_EQ(state.mode.LastMode, InputMode::English);
 }
@@ -120,19 +134,19 @@ TEST_F(UpdateCycle, TheEditabilityVerdictIsReusedFor250Ms) {
     FocusSnapshot snapshot{Rect{}, kFrame, kFrame, kLabel, kLabel, kPid};
     TargetMemo memo;
     RekeyTargetMemo(memo, snapshot);
-    EditabilityInputs in{desktop, sources, memo, snapshot, fg, clock.Now()};
+    EditabilityInputs in{desktop, sources, memo, snapshot, fg, clock.Now(), rig.automation, clock, state.uia};
     EXPECT_EQ(DecideEditability(in, cache).rule, EditabilityRule::Computed);
-    EditabilityInputs later{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(250)};
+    EditabilityInputs later{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(250), rig.automation, clock, state.uia};
     EditabilityDecision reused = DecideEditability(later, cache);
     EXPECT_EQ(reused.rule, EditabilityRule::Cached);
     EXPECT_FALSE(reused.show);
-    EditabilityInputs stale{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(251)};
+    EditabilityInputs stale{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(251), rig.automation, clock, state.uia};
     EXPECT_EQ(DecideEditability(stale, cache).rule, EditabilityRule::Computed);
     // Another focus window is another key.
     FocusSnapshot other = snapshot;
     other.focus = kEdit;
     other.caret = kNoWindow;
-    EditabilityInputs moved{desktop, sources, memo, other, fg, clock.Now() + Ms(260)};
+    EditabilityInputs moved{desktop, sources, memo, other, fg, clock.Now() + Ms(260), rig.automation, clock, state.uia};
     EXPECT_NE(DecideEditability(moved, cache).rule, EditabilityRule::Cached);
 }
 
@@ -143,7 +157,7 @@ TEST_F(UpdateCycle, ConsolesAreAlwaysEditableAndTheCheapRulesAreNotCached) {
     FocusSnapshot snapshot{Rect{}, kFrame, kFrame, kNoWindow, kNoWindow, kPid};
     TargetMemo memo;
     RekeyTargetMemo(memo, snapshot);
-    EditabilityDecision d = DecideEditability({desktop, sources, memo, snapshot, console, clock.Now()}, cache);
+    EditabilityDecision d = DecideEditability({desktop, sources, memo, snapshot, console, clock.Now(), rig.automation, clock, state.uia}, cache);
     EXPECT_TRUE(d.show);
     EXPECT_EQ(d.rule, EditabilityRule::Console);
     EXPECT_TRUE(cache.show);  // recorded for the slow path to reuse
@@ -227,12 +241,13 @@ TEST_F(UpdateCycle, RefreshModeRedrawsAtTheKnownCaretWhenCapsLockChanges) {
 
 TEST_F(UpdateCycle, InvalidatingTheCaretCachesEmptiesTheVerdictAndMemo) {
     FullUpdate(state);
+    CacheFocusedElement();
     state.CaretNearTop = true;
     InvalidateCaretCaches(state);
     EXPECT_FALSE(state.editabilityVerdict.time.has_value());
     EXPECT_EQ(state.caretLocator.targetMemo.stateWord, TargetMemo::kInvalidated);
     EXPECT_FALSE(state.CaretNearTop);
-    EXPECT_EQ(sources.focusedElementReleases, 1);
+    EXPECT_EQ(automation.ReferenceProblems(), "");
 }
 
 }  // namespace
