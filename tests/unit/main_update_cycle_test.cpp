@@ -8,6 +8,8 @@
 #include "main/app_state.h"
 #include "main/app_state_ops.h"
 #include "main/update_cycle.h"
+#include "main/app_scheduler_host.h"
+#include "main/scheduler.h"
 #include "main/shell_surface.h"
 #include "editability/uia_element_reading.h"
 
@@ -247,6 +249,46 @@ TEST_F(UpdateCycle, InvalidatingTheCaretCachesEmptiesTheVerdictAndMemo) {
     EXPECT_FALSE(state.editabilityVerdict.time.has_value());
     EXPECT_EQ(state.caretLocator.targetMemo.stateWord, TargetMemo::kInvalidated);
     EXPECT_FALSE(state.CaretNearTop);
+    EXPECT_EQ(automation.ReferenceProblems(), "");
+}
+
+// Task Manager's search box: the taskbar indicator is read when the box gets
+// the focus and by the 50 ms timer, which refreshes the mode on a change.
+TEST_F(UpdateCycle, TaskManagerSearchBoxFollowsTheTaskbarIndicator) {
+    constexpr WindowId kTaskManager = 0x200, kInputSite = 0x201, kTaskbar = 0x300;
+    desktop.AddWindow(kTaskManager, MakeWindow(u"TaskManagerWindow", kNoWindow, kThread, kPid, Rect{0, 0, 1000, 700}));
+    desktop.AddWindow(kInputSite,
+                      MakeWindow(u"Windows.UI.Input.InputSite.WindowClass", kTaskManager, kThread, kPid, Rect{}));
+    desktop.AddWindow(kTaskbar, MakeWindow(u"Shell_TrayWnd", kNoWindow, 9, 90, Rect{0, 1040, 1920, 1080}));
+    automation.present = true;
+    automation.windowElements[kTaskbar] = 1;
+    automation.Add(1);
+    automation.Add(2, 1).strings[uia_property::kName] = "Korean input mode";
+    state.mode.LastMode = InputMode::English;
+
+    desktop.SetForeground(kTaskManager);
+    GuiThreadInfo info;
+    info.active = kTaskManager;
+    info.focus = kInputSite;
+    desktop.SetGuiThreadInfo(kThread, info);
+    FullUpdate(state);
+    EXPECT_TRUE(state.taskManagerMode);
+    EXPECT_EQ(state.TaskbarReading, 1);
+    EXPECT_TRUE(desktop.TimerRunning(kMain, kTaskManagerTimerId));
+
+    AppSchedulerHost host(state);
+    automation.ResetCounts();
+    OnTaskManagerTimer(state.sched, clock, desktop, host);  // unchanged: one name read
+    EXPECT_EQ(automation.Calls(testing::UiaCall::StringProperty), 1);
+    automation.Node(2).strings[uia_property::kName] = "English input mode";
+    clock.AdvanceMs(50);
+    OnTaskManagerTimer(state.sched, clock, desktop, host);
+    EXPECT_EQ(state.TaskbarReading, 0);
+    // The mode refresh ran; without a caret it falls back to a full update.
+    EXPECT_EQ(state.sched.lastFullUpdate, clock.Now());
+
+    EmptyFocusedElementCache(state.uia.focusedElement);
+    state.IndicatorElement.Reset();
     EXPECT_EQ(automation.ReferenceProblems(), "");
 }
 
