@@ -121,8 +121,8 @@ UiaCaret FindCaretInDescendants(UiaEnv& env, const UiaElementRef& element, int d
     CaretInfo remembered;
     UiaCaret answer;
     ForEachChild(env, element, depth, budget, [&](const UiaElementRef& child) {
-        const CaretInfo guess = EmptyFieldGuess(env, child, scope);
         const Editability e = ElementEditability(env.automation, child);
+        const CaretInfo guess = EmptyFieldGuess(env, child, scope, e);
         if (!StronglyEditable(e, chromium) && !guess.Found) {
             if (budget > 0) answer = FindCaretInDescendants(env, child, depth - 1, budget, chromium, scope);
             return Decisive(answer);
@@ -173,7 +173,7 @@ bool HasEditableDescendant(UiaEnv& env, const UiaElementRef& element, int depth,
     ForEachChild(env, element, depth, budget, [&](const UiaElementRef& child) {
         const Editability e = ElementEditability(env.automation, child);
         if (e == Editability::TextInput || e == Editability::EditableDocument) return found = true;
-        if (EmptyFieldGuess(env, child, scope).Found) return found = true;
+        if (EmptyFieldGuess(env, child, scope, e).Found) return found = true;
         if (budget > 0) found = HasEditableDescendant(env, child, depth - 1, budget, scope);
         return found;
     });
@@ -189,7 +189,7 @@ UiaCaret ResolveUiaCaret(UiaEnv& env, const FocusSnapshot& snapshot, bool consol
     if (!focused) return {};
 
     const Editability e0 = ElementEditability(a, focused);
-    const CaretInfo g0 = EmptyFieldGuess(env, focused, scope);
+    const CaretInfo g0 = EmptyFieldGuess(env, focused, scope, e0);
     CaretInfo remembered = g0;
     if (StronglyEditable(e0, chromium) || console || g0.Found) {
         const UiaCaret c = TextCaretOfElement(env, focused, chromium);
@@ -219,7 +219,7 @@ UiaCaret ResolveUiaCaret(UiaEnv& env, const FocusSnapshot& snapshot, bool consol
             }
         }
         const Editability e = first ? e0 : ElementEditability(a, element);
-        const CaretInfo guess = first ? g0 : EmptyFieldGuess(env, element, scope);
+        const CaretInfo guess = first ? g0 : EmptyFieldGuess(env, element, scope, e);
         const bool strong = StronglyEditable(e, chromium);
         if (!first && (strong || console || guess.Found)) {
             const UiaCaret c = TextCaretOfElement(env, element, chromium);

@@ -152,7 +152,7 @@ Editability ElementEditability(Automation& a, const UiaElementRef& element) {
     }
 }
 
-CaretInfo EmptyFieldGuess(UiaEnv& env, const UiaElementRef& element, WindowId scope) {
+CaretInfo EmptyFieldGuess(UiaEnv& env, const UiaElementRef& element, WindowId scope, std::optional<Editability> known) {
     using namespace uia_property;
     Automation& a = env.automation;
     if (scope == kNoWindow || !element || IsAddressBar(a, element)) return {};
@@ -162,7 +162,7 @@ CaretInfo EmptyFieldGuess(UiaEnv& env, const UiaElementRef& element, WindowId sc
         const std::optional<std::string> role = a.StringProperty(element, kAriaRole);
         field = role && HasTextInputRole(AsciiLowerCopy(*role));
     }
-    if (!field) field = ElementEditability(a, element) == Editability::TextInput;
+    if (!field) field = (known ? *known : ElementEditability(a, element)) == Editability::TextInput;
     if (!field) return {};
     const std::optional<ElementRect> r = ElementRectangle(env, element);
     if (!r || !IsUsableRect(*r) || r->width < 80 || r->height > 160) return {};

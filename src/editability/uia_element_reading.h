@@ -43,8 +43,10 @@ bool StronglyEditable(Editability e, bool chromium);
 // The ARIA role or class name says the element takes text input.
 bool HasTextInputRole(std::string_view role);
 
-// An empty single-line field that exposes no caret range.
-CaretInfo EmptyFieldGuess(UiaEnv& env, const UiaElementRef& element, WindowId scope);
+// An empty single-line field that exposes no caret range. Callers that have
+// just read the element's editability pass it on to spare the reads.
+CaretInfo EmptyFieldGuess(UiaEnv& env, const UiaElementRef& element, WindowId scope,
+                          std::optional<Editability> known = std::nullopt);
 // A field whose value is empty.
 CaretInfo EmptyValueGuess(UiaEnv& env, const UiaElementRef& element);
 

@@ -247,8 +247,9 @@ UiaVerdict UiaVerdictOnFocus(UiaEnv& env, const FocusSnapshot& snapshot) {
         IsWindowScopeClass(LowerClassName(env.desktop, snapshot.foreground)) ? snapshot.foreground : kNoWindow;
 
     if (!automation.HasWalker()) {
-        if (EmptyFieldGuess(env, focused, scope).Found) return UiaVerdict::Editable;
-        switch (ElementEditability(automation, focused)) {
+        const Editability e = ElementEditability(automation, focused);
+        if (EmptyFieldGuess(env, focused, scope, e).Found) return UiaVerdict::Editable;
+        switch (e) {
             case Editability::TextInput:
             case Editability::EditableDocument: return UiaVerdict::Editable;
             case Editability::NotEditable:
@@ -270,8 +271,9 @@ UiaVerdict UiaVerdictOnFocus(UiaEnv& env, const FocusSnapshot& snapshot) {
             HasEditableDescendant(env, element, 8, budget, scope);
             return UiaVerdict::Editable;
         }
-        if (EmptyFieldGuess(env, element, scope).Found) return UiaVerdict::Editable;
-        switch (ElementEditability(automation, element)) {
+        const Editability e = ElementEditability(automation, element);
+        if (EmptyFieldGuess(env, element, scope, e).Found) return UiaVerdict::Editable;
+        switch (e) {
             case Editability::TextInput:
             case Editability::EditableDocument:
                 if (!codeRole) return UiaVerdict::Editable;
