@@ -6,6 +6,10 @@
 
 #include <functional>
 
+#include "doubles/fake_clock.h"
+#include "doubles/scripted_desktop.h"
+#include "editability/uia_caret_search.h"
+#include "editability/uia_element.h"
 #include "platform/automation_win32.h"
 #include "win32/uia_fake_win32.h"
 
@@ -205,6 +209,37 @@ TEST_F(UiaAdapterWin32, AFailedCallIsNoAnswerAndLeavesNothingBehind) {
         }
         world.failing.clear();
     }
+    ExpectAllReturned();
+}
+
+TEST_F(UiaAdapterWin32, TheCaretSearchFindsACaretTwoLevelsBelowTheFocusAndGivesEveryReferenceBack) {
+    // A browser-like tree: a focused pane, a group, and the edit field that
+    // holds the caret, 2 pixels wide.
+    auto* pane = world.Make<fake::Element>();
+    auto* field = pane->AddChild()->AddChild();
+    field->Set(uia_property::kControlType, uia_control_type::kEdit);
+    field->Set(uia_property::kIsEnabled, true);
+    field->Set(uia_property::kHasKeyboardFocus, true);
+    field->Set(uia_property::kIsKeyboardFocusable, true);
+    field->Set(uia_property::kIsTextEditPatternAvailable, true);
+    field->Set(uia_property::kBoundingRectangle, std::vector<double>{100, 100, 300, 30});
+    auto* caret = world.Make<fake::Range>();
+    caret->rectangles = {150, 104, 2, 18};
+    field->text = world.Make<fake::TextPattern>();
+    field->text->selection = world.Make<fake::RangeArray>();
+    field->text->selection->ranges = {caret};
+    field->text->caret = caret;
+    field->text->caretActive = true;
+    automation->focused = pane;
+
+    testing::ScriptedDesktop desktop;
+    testing::FakeClock clock;
+    UiaState state;
+    UiaEnv env{adapter, desktop, clock, state};
+    FocusSnapshot snapshot;
+    snapshot.foreground = snapshot.active = snapshot.focus = 5;
+    EXPECT_EQ(ResolveUiaCaret(env, snapshot, false, false, false), (UiaCaret{UiaCaretKind::CaretFound, 150, 104, 122}));
+    EmptyFocusedElementCache(state.focusedElement);
     ExpectAllReturned();
 }
 
