@@ -9,10 +9,12 @@
 
 namespace tessel {
 
-// How long UI Automation waits for a provider before the call fails: to
-// connect to it, and for each request once connected. Every call runs on
-// Tessel's only thread, so a hung application must cost a bounded pause, not
-// the system's default of many seconds.
+// How long UI Automation waits for a provider before the call fails: for an
+// element (which may first have to reach the provider's process), and for
+// each request about one. Every call runs on Tessel's only thread, so a hung
+// application must cost a short pause, not the system's default of seconds;
+// a responding provider answers in a few milliseconds, and a reading lost to
+// a slow one is taken again at the next update.
 inline constexpr DWORD kUiaConnectionTimeoutMs = 250;
 inline constexpr DWORD kUiaTransactionTimeoutMs = 150;
 
