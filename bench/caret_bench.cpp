@@ -24,6 +24,8 @@ struct EditScene {
     ScriptedDesktop desktop;
     FakeClock clock;
     CaretSources sources;
+    tessel::NoAutomation automation;
+    tessel::UiaState uia;
     tessel::testing::ScriptedAccessibility accessibility;
     tessel::testing::ScriptedConsole console;
     tessel::testing::FakeProcesses processes;
@@ -53,8 +55,8 @@ struct EditScene {
 
 void Run(benchmark::State& st, bool invalidateEachCall) {
     EditScene scene;
-    CaretContext context{scene.desktop, scene.clock, scene.sources, scene.accessibility,
-                         scene.console, scene.processes, scene.ime};
+    CaretContext context{scene.desktop,       scene.clock,   scene.sources,   scene.automation, scene.uia,
+                         scene.accessibility, scene.console, scene.processes, scene.ime};
     tessel::LocateCaret(context, scene.state, scene.snapshot, 1);  // first call classifies
     scene.desktop.ResetCalls();
     std::int64_t found = 0;

@@ -7,6 +7,7 @@
 #include "editability/caret_info.h"
 #include "editability/caret_locator_state.h"
 #include "editability/caret_sources.h"
+#include "editability/uia_state.h"
 #include "main/focus_snapshot.h"
 #include "platform/accessibility.h"
 #include "platform/clock.h"
@@ -22,10 +23,14 @@ struct CaretContext {
     Desktop& desktop;
     Clock& clock;
     CaretSources& sources;
+    Automation& automation;
+    UiaState& uia;
     Accessibility& accessibility;
     Console& console;
     Processes& processes;
     Ime& ime;
+
+    UiaEnv Uia() const { return UiaEnv{automation, desktop, clock, uia}; }
 };
 
 struct CaretLocation {

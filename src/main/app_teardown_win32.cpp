@@ -16,7 +16,9 @@ void DestroyAppState(AppState* state) {
 
     if (state->console) ReleaseConsole(*state->console, state->caretLocator.ConsoleAttachment);
 
-    if (state->caretSources) state->caretSources->ReleaseFocusedElement();
+    // Cached elements go before the automation objects that made them.
+    EmptyFocusedElementCache(state->uia.focusedElement);
+    state->IndicatorElement.Reset();
     if (ShellResources* shell = state->shell) {
         // Release order: walker before the automation object that made it.
         shell->rawWalker.Reset();

@@ -122,8 +122,7 @@ int RunTessel() {
     static Win32Ime ime;
     static Win32Sound sound;
     static Win32Processes processes;
-    // The Outlook and UI Automation caret sources are not reached yet: every
-    // one of them answers "not found".
+    // The Outlook caret source is not reached yet: it answers "not a compose window".
     static CaretSources caretSources;
     static Win32Accessibility accessibility;
     static Win32Console console;
@@ -170,15 +169,9 @@ int RunTessel() {
     bool comInitialised = co == S_OK || co == S_FALSE;
 
     auto shell = std::make_unique<ShellResources>();
-    if (SUCCEEDED(::CoCreateInstance(uia::kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, uia::kIidIUIAutomation,
-                                     reinterpret_cast<void**>(shell->automation.Put()))) &&
-        shell->automation) {
-        uia::IUIAutomationTreeWalker* walker = nullptr;
-        if (SUCCEEDED(shell->automation->get_RawViewWalker(&walker)) && walker)
-            shell->rawWalker = ComPtr<uia::IUIAutomationTreeWalker>::Adopt(walker);
-    } else {
-        shell->automation.Reset();
-    }
+    UiaObjects uiaObjects = CreateUiAutomation(::CoCreateInstance);
+    shell->automation = std::move(uiaObjects.automation);
+    shell->rawWalker = std::move(uiaObjects.rawWalker);
 
     MonoTime started = clock.Now();
 

@@ -48,6 +48,7 @@ AppRig::AppRig() {
     state.caretSources = &sources;
     state.accessibility = &accessibility;
     state.console = &console;
+    automation.present = false;
     state.automation = &automation;
     state.coalescer = &coalescer;
     state.mainWindow = kMainWindow;

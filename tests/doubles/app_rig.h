@@ -7,6 +7,7 @@
 
 #include "doubles/fake_clock.h"
 #include "doubles/recording_sound.h"
+#include "doubles/scripted_automation.h"
 #include "doubles/scripted_badge_platform.h"
 #include "doubles/scripted_accessibility.h"
 #include "doubles/scripted_caret_sources.h"
@@ -55,9 +56,9 @@ struct AppRig {
     RecordingSound sound;
     FakeProcesses processes;
     ScriptedCaretSources sources;
+    ScriptedAutomation automation;  // absent until a test scripts it
     ScriptedAccessibility accessibility;
     ScriptedConsole console;
-    NoAutomation automation;
     WinEventCoalescer coalescer;
     AppState state;
 };

@@ -98,11 +98,13 @@ TEST_F(EditabilityCaretWin32, FocusedEditGivesTheSystemCaret) {
 
     SteadyClock clock;
     CaretSources none;
+    NoAutomation noAutomation;
+    UiaState uia;
     Win32Accessibility accessibility;
     Win32Console console;
     Win32Processes processes;
     Win32Ime ime;
-    CaretContext context{desktop, clock, none, accessibility, console, processes, ime};
+    CaretContext context{desktop, clock, none, noAutomation, uia, accessibility, console, processes, ime};
     CaretLocatorState state;
     const CaretLocation located = LocateCaret(context, state, snap, 1);
     EXPECT_EQ(located.caret, direct);
