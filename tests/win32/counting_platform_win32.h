@@ -49,6 +49,10 @@ public:
         c_.Count("EnumChildWindows");
         real_.EnumChildWindows(p, v);
     }
+    WindowId FindTopLevelWindow(std::u16string_view c) override {
+        return c_.Count("FindWindowW"), real_.FindTopLevelWindow(c);
+    }
+    std::optional<Point> CursorPos() override { return c_.Count("GetCursorPos"), real_.CursorPos(); }
     bool IsWindowVisible(WindowId w) override { return c_.Count("IsWindowVisible"), real_.IsWindowVisible(w); }
     std::intptr_t WindowLongPtr(WindowId w, int i) override {
         return c_.Count("GetWindowLongPtrW"), real_.WindowLongPtr(w, i);
