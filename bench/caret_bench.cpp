@@ -5,6 +5,7 @@
 
 #include "doubles/fake_clock.h"
 #include "doubles/scripted_desktop.h"
+#include "doubles/scripted_outlook.h"
 #include "editability/caret_locator.h"
 
 namespace {
@@ -21,6 +22,8 @@ struct EditScene {
     ScriptedDesktop desktop;
     FakeClock clock;
     CaretSources sources;
+    tessel::testing::ScriptedOutlook outlook;
+    tessel::OutlookAnswerCache outlookAnswer;
     CaretLocatorState state;
     FocusSnapshot snapshot;
 
@@ -46,7 +49,7 @@ struct EditScene {
 
 void Run(benchmark::State& st, bool invalidateEachCall) {
     EditScene scene;
-    CaretContext context{scene.desktop, scene.clock, scene.sources};
+    CaretContext context{scene.desktop, scene.clock, scene.sources, scene.outlook, scene.outlookAnswer};
     tessel::LocateCaret(context, scene.state, scene.snapshot, 1);  // first call classifies
     scene.desktop.ResetCalls();
     std::int64_t found = 0;

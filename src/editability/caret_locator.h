@@ -8,16 +8,19 @@
 #include "editability/caret_locator_state.h"
 #include "editability/caret_sources.h"
 #include "main/focus_snapshot.h"
+#include "outlook/compose_window_test.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 
 namespace tessel {
 
-// What the locator works with; all three outlive the call.
+// What the locator works with; all of it outlives the call.
 struct CaretContext {
     Desktop& desktop;
     Clock& clock;
     CaretSources& sources;
+    OutlookAutomation& outlook;
+    OutlookAnswerCache& outlookAnswer;
 };
 
 struct CaretLocation {

@@ -1,7 +1,7 @@
 #pragma once
 // The caret and editability sources that live outside the window rules:
-// UI Automation element reading and searches, the accessibility caret object,
-// the Outlook compose test and the console caret. Every method has a default
+// UI Automation element reading and searches, the accessibility caret object
+// and the console caret. Every method has a default
 // answer: "no automation object", "no element", "not found", "undetermined".
 // That is exactly how the program must behave where these services are absent
 // (UI Automation and the caret object are missing under Wine), so the default
@@ -24,11 +24,6 @@ public:
     // --- accessibility caret object of a window (OBJID_CARET) ---
     // Found with X (right edge), Top, Bottom in screen pixels, or not found.
     virtual CaretInfo AccessibleCaret(WindowId /*window*/) { return {}; }
-
-    // --- Outlook ---
-    // For a window that passed the Outlook-pane rule: 0 when it is an editable
-    // compose surface, 1 when it is not or Outlook could not be asked.
-    virtual std::uint8_t ComposeWindowTest(const FocusSnapshot& /*snapshot*/, WindowId /*window*/) { return 1; }
 
     // --- console ---
     virtual CaretInfo LocateConsoleCaret(const FocusSnapshot& /*snapshot*/, std::uint32_t /*defaultCompositionCells*/) {

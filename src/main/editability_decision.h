@@ -4,6 +4,7 @@
 #include "editability/caret_locator_state.h"
 #include "editability/caret_sources.h"
 #include "main/focus_snapshot.h"
+#include "outlook/compose_window_test.h"
 #include "platform/desktop.h"
 
 namespace tessel {
@@ -24,6 +25,8 @@ struct EditabilityInputs {
     const FocusSnapshot& snapshot;
     const ForegroundClass& foreground;
     MonoTime decisionTime;
+    OutlookAutomation& outlook;
+    OutlookAnswerCache& outlookAnswer;
 };
 
 // Which rule decided; for tests and benchmarks.

@@ -48,7 +48,7 @@ std::uint32_t CompositionCells(InputMode mode) {
 }
 
 CaretLocation Locate(AppState& state, const FocusSnapshot& snapshot, std::uint32_t cells) {
-    CaretContext context{*state.desktop, *state.clock, *state.caretSources};
+    CaretContext context{*state.desktop, *state.clock, *state.caretSources, *state.outlook, state.outlookAnswer};
     CaretLocation location = LocateCaret(context, state.caretLocator, snapshot, cells);
     state.CaretNearTop = location.caretNearTop;
     return location;
@@ -150,8 +150,8 @@ void FullUpdate(AppState& state) {
         }
     }
 
-    EditabilityInputs inputs{desktop, *state.caretSources, state.caretLocator.targetMemo, snapshot, foreground,
-                             decisionTime};
+    EditabilityInputs inputs{desktop,      *state.caretSources, state.caretLocator.targetMemo, snapshot, foreground,
+                             decisionTime, *state.outlook,      state.outlookAnswer};
     if (!DecideEditability(inputs, state.editabilityVerdict).show) {
         Hide(state);
         return;

@@ -47,6 +47,7 @@ AppRig::AppRig() {
     state.processes = &processes;
     state.caretSources = &sources;
     state.automation = &automation;
+    state.outlook = &outlook;
     state.coalescer = &coalescer;
     state.mainWindow = kMainWindow;
     state.badge.BadgeWindow = kBadgeWindow;

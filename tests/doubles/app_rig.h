@@ -11,6 +11,7 @@
 #include "doubles/scripted_caret_sources.h"
 #include "doubles/scripted_desktop.h"
 #include "doubles/scripted_ime.h"
+#include "doubles/scripted_outlook.h"
 #include "main/app_state.h"
 
 namespace tessel::testing {
@@ -56,6 +57,7 @@ struct AppRig {
     FakeProcesses processes;
     ScriptedCaretSources sources;
     NoAutomation automation;
+    ScriptedOutlook outlook;
     WinEventCoalescer coalescer;
     AppState state;
 };

@@ -1,6 +1,6 @@
 #pragma once
 // Scripted caret sources: a small UI Automation element tree, accessibility
-// carets per window, Outlook answers and console carets, with a log of the
+// carets per window and console carets, with a log of the
 // calls in order so that tests can check which sources were asked.
 #include <map>
 #include <optional>
@@ -32,7 +32,6 @@ public:
     int focused = 0;  // 0: no focused element
     std::map<int, ScriptedElement> elements;
     std::map<WindowId, CaretInfo> accessibleCarets;
-    std::map<WindowId, std::uint8_t> composeAnswers;  // missing: 1
     CaretInfo consoleCaret;
     UiaCaret uiaCaret;  // answer of ResolveUiaCaret
 
@@ -43,7 +42,6 @@ public:
 
     // --- CaretSources ---
     CaretInfo AccessibleCaret(WindowId window) override;
-    std::uint8_t ComposeWindowTest(const FocusSnapshot& snapshot, WindowId window) override;
     CaretInfo LocateConsoleCaret(const FocusSnapshot& snapshot, std::uint32_t cells) override;
     void ReleaseConsole() override;
     void ReleaseFocusedElement() override { ++focusedElementReleases; }

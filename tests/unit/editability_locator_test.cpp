@@ -5,6 +5,7 @@
 #include "doubles/fake_clock.h"
 #include "doubles/scripted_caret_sources.h"
 #include "doubles/scripted_desktop.h"
+#include "doubles/scripted_outlook.h"
 #include "editability/accessibility_caret_search.h"
 #include "editability/caret_locator.h"
 
@@ -14,6 +15,7 @@ namespace {
 using testing::FakeClock;
 using testing::ScriptedCaretSources;
 using testing::ScriptedDesktop;
+using testing::ScriptedOutlook;
 using testing::ScriptedWindow;
 
 ScriptedWindow Win(std::u16string cls, Rect rect = {0, 0, 800, 600}, WindowId parent = kNoWindow) {
@@ -133,7 +135,9 @@ struct LocatorRig {
     FakeClock clock;
     ScriptedCaretSources s;
     CaretLocatorState state;
-    CaretContext ctx{d, clock, s};
+    ScriptedOutlook outlook;
+    OutlookAnswerCache outlookAnswer;
+    CaretContext ctx{d, clock, s, outlook, outlookAnswer};
 
     CaretLocation Locate(const FocusSnapshot& snap, std::uint32_t cells = 1) { return LocateCaret(ctx, state, snap, cells); }
 };
@@ -312,7 +316,8 @@ TEST(EditabilityLocateCaret, OutlookComposePaneCachedFor120Ms) {
     r.d.AddWindow(2, Win(u"AfxWndW", {0, 0, 1000, 800}, 1));
     r.d.AddWindow(3, Win(u"_WwB", {0, 0, 1000, 800}, 2));
     r.d.AddWindow(4, Win(u"_WwG", {0, 100, 1000, 800}, 3));
-    r.s.composeAnswers[4] = 0;
+    r.outlook.titles[1] = u"New mail";
+    r.outlook.OpenInspector(u"New mail", kOlMail, false);
     r.s.accessibleCarets[4] = CaretInfo{true, 200, 300, 318};
     const FocusSnapshot snap = Snap(1, 4, 4, {5, 5, 6, 20});
     EXPECT_EQ(r.Locate(snap).caret, (CaretInfo{true, 200, 300, 318}));
@@ -330,7 +335,8 @@ TEST(EditabilityLocateCaret, OutlookComposePaneCachedFor120Ms) {
     r.clock.AdvanceMs(200);
     EXPECT_FALSE(r.Locate(snap).caret.Found);
     EXPECT_FALSE(r.state.windowCaret.stored.has_value());
-    r.s.composeAnswers[4] = 1;
+    r.outlook.OpenInspector(u"New mail", kOlMail, true);
+    r.outlookAnswer = OutlookAnswerCache{};
     r.s.accessibleCarets[4] = CaretInfo{true, 210, 300, 318};
     r.d.ResetCalls();
     EXPECT_FALSE(r.Locate(snap).caret.Found);
@@ -353,11 +359,14 @@ TEST(EditabilityLocateCaret, OutlookCaretAgeCountsFromTheAnswer) {
     SlowSources s;
     s.clock = &clock;
     CaretLocatorState state;
-    CaretContext ctx{d, clock, s};
+    ScriptedOutlook outlook;
+    OutlookAnswerCache outlookAnswer;
+    CaretContext ctx{d, clock, s, outlook, outlookAnswer};
     d.AddWindow(1, Win(u"rctrl_renwnd32", {0, 0, 1000, 800}));
     d.AddWindow(3, Win(u"_WwB", {0, 0, 1000, 800}, 1));
     d.AddWindow(4, Win(u"_WwG", {0, 100, 1000, 800}, 3));
-    s.composeAnswers[4] = 0;
+    outlook.titles[1] = u"Task";
+    outlook.OpenInspector(u"Task", 48, false);
     s.accessibleCarets[4] = CaretInfo{true, 200, 300, 318};
     const FocusSnapshot snap = Snap(1, 4, 4);
     EXPECT_TRUE(LocateCaret(ctx, state, snap, 1).caret.Found);

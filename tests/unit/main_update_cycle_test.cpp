@@ -120,19 +120,23 @@ TEST_F(UpdateCycle, TheEditabilityVerdictIsReusedFor250Ms) {
     FocusSnapshot snapshot{Rect{}, kFrame, kFrame, kLabel, kLabel, kPid};
     TargetMemo memo;
     RekeyTargetMemo(memo, snapshot);
-    EditabilityInputs in{desktop, sources, memo, snapshot, fg, clock.Now()};
+    EditabilityInputs in{desktop, sources, memo, snapshot, fg, clock.Now(),
+                         rig.outlook, rig.state.outlookAnswer};
     EXPECT_EQ(DecideEditability(in, cache).rule, EditabilityRule::Computed);
-    EditabilityInputs later{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(250)};
+    EditabilityInputs later{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(250),
+                            rig.outlook, rig.state.outlookAnswer};
     EditabilityDecision reused = DecideEditability(later, cache);
     EXPECT_EQ(reused.rule, EditabilityRule::Cached);
     EXPECT_FALSE(reused.show);
-    EditabilityInputs stale{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(251)};
+    EditabilityInputs stale{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(251),
+                            rig.outlook, rig.state.outlookAnswer};
     EXPECT_EQ(DecideEditability(stale, cache).rule, EditabilityRule::Computed);
     // Another focus window is another key.
     FocusSnapshot other = snapshot;
     other.focus = kEdit;
     other.caret = kNoWindow;
-    EditabilityInputs moved{desktop, sources, memo, other, fg, clock.Now() + Ms(260)};
+    EditabilityInputs moved{desktop, sources, memo, other, fg, clock.Now() + Ms(260),
+                            rig.outlook, rig.state.outlookAnswer};
     EXPECT_NE(DecideEditability(moved, cache).rule, EditabilityRule::Cached);
 }
 
@@ -143,7 +147,8 @@ TEST_F(UpdateCycle, ConsolesAreAlwaysEditableAndTheCheapRulesAreNotCached) {
     FocusSnapshot snapshot{Rect{}, kFrame, kFrame, kNoWindow, kNoWindow, kPid};
     TargetMemo memo;
     RekeyTargetMemo(memo, snapshot);
-    EditabilityDecision d = DecideEditability({desktop, sources, memo, snapshot, console, clock.Now()}, cache);
+    EditabilityDecision d = DecideEditability(
+        {desktop, sources, memo, snapshot, console, clock.Now(), rig.outlook, rig.state.outlookAnswer}, cache);
     EXPECT_TRUE(d.show);
     EXPECT_EQ(d.rule, EditabilityRule::Console);
     EXPECT_TRUE(cache.show);  // recorded for the slow path to reuse

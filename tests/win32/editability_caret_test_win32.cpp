@@ -7,6 +7,7 @@
 #include "editability/caret_locator.h"
 #include "editability/caret_sources.h"
 #include "editability/window_classification.h"
+#include "outlook/outlook_automation_win32.h"
 #include "platform/clock.h"
 #include "platform/desktop_win32.h"
 #include "platform/win32_types_win32.h"
@@ -94,7 +95,9 @@ TEST_F(EditabilityCaretWin32, FocusedEditGivesTheSystemCaret) {
 
     SteadyClock clock;
     CaretSources none;
-    CaretContext context{desktop, clock, none};
+    Win32Outlook outlook;
+    OutlookAnswerCache outlookAnswer;
+    CaretContext context{desktop, clock, none, outlook, outlookAnswer};
     CaretLocatorState state;
     const CaretLocation located = LocateCaret(context, state, snap, 1);
     EXPECT_EQ(located.caret, direct);
