@@ -15,6 +15,9 @@
 //   WM_APP + 13: member reads (Invoke calls)
 //   WM_APP + 14: member reads with flags the member does not take
 //   WM_APP + 15 (wParam 0 or 1): withdraws or publishes the application object
+//   WM_APP + 16: the members read since the scenario was shown, bit (1 << DISPID)
+//   WM_APP + 17: caret objects asked for (WM_GETOBJECT with OBJID_CARET)
+//   WM_APP + 18: raises a focus event for the pane (as Outlook's editor would)
 // The exit code is the number of objects still not released at exit.
 #include <windows.h>
 #include <oleacc.h>
@@ -38,6 +41,9 @@ constexpr UINT kHandedOut = WM_APP + 12;
 constexpr UINT kReads = WM_APP + 13;
 constexpr UINT kBadFlagReads = WM_APP + 14;
 constexpr UINT kPublish = WM_APP + 15;
+constexpr UINT kMembersRead = WM_APP + 16;
+constexpr UINT kCaretObjectRequests = WM_APP + 17;
+constexpr UINT kRaiseFocusEvent = WM_APP + 18;
 
 enum Scenario { kCompose = 0, kReceived = 1, kInline = 2, kReading = 3 };
 
@@ -49,6 +55,8 @@ long g_alive = 0;
 long g_handedOut = 0;
 long g_reads = 0;
 long g_badFlagReads = 0;
+long g_membersRead = 0;  // bit (1 << member) for each member read since the scenario was shown
+long g_caretObjectRequests = 0;
 HWND g_frame = nullptr;
 HWND g_pane = nullptr;
 constexpr RECT kCaretInPane = {60, 40, 62, 58};
@@ -127,6 +135,7 @@ public:
             return DISP_E_MEMBERNOTFOUND;
         }
         ::VariantInit(result);
+        if (id >= kActiveInspector && id <= kActiveInlineResponse) g_membersRead |= 1L << id;
         switch (id) {
             case kActiveInspector:
                 return Hand(result, InspectorOf(g_scenario));
@@ -288,6 +297,7 @@ LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
         case WM_GETOBJECT:
             if (static_cast<LONG>(lParam) == OBJID_CARET) {
+                ++g_caretObjectRequests;
                 CaretObject* caret = new CaretObject;
                 const LRESULT r = ::LresultFromObject(kIidIAccessible, wParam, caret);
                 caret->Release();
@@ -320,6 +330,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 // Fresh windows for each scenario, so that each one is a new focus target.
 HWND ShowScenario(HINSTANCE instance, Scenario s) {
     g_scenario = s;
+    g_membersRead = 0;
     HWND old = g_frame;
     g_frame = ::CreateWindowExW(0, L"rctrl_renwnd32", kTitles[s], WS_OVERLAPPEDWINDOW, 120, 100, 640, 480, nullptr,
                                 nullptr, instance, nullptr);
@@ -349,6 +360,13 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return g_reads;
         case kBadFlagReads:
             return g_badFlagReads;
+        case kMembersRead:
+            return g_membersRead;
+        case kCaretObjectRequests:
+            return g_caretObjectRequests;
+        case kRaiseFocusEvent:
+            ::NotifyWinEvent(EVENT_OBJECT_FOCUS, g_pane, OBJID_CLIENT, CHILDID_SELF);
+            return 1;
         case kPublish:
             Publish(wParam != 0);
             return g_registration != 0;

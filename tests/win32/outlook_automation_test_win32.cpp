@@ -11,9 +11,12 @@
 #include <map>
 #include <string>
 
+#include "editability/caret_sources.h"
 #include "editability/window_classification.h"
+#include "main/editability_decision.h"
 #include "outlook/compose_window_test.h"
 #include "outlook/outlook_automation_win32.h"
+#include "platform/clock.h"
 #include "platform/desktop_win32.h"
 
 namespace tessel {
@@ -147,6 +150,42 @@ TEST(OutlookAutomationWin32, AnswersForEachScenarioAcrossProcessesAndReleasesEve
     // Inspector and item twice; inspector, explorer, inline response; inspector, explorer.
     EXPECT_EQ(fake.Ask(kHandedOut), 9);
     EXPECT_EQ(fake.Ask(kBadFlagReads), 0);
+    EXPECT_EQ(fake.Close(), 0);
+}
+
+// The editability decision of the update cycle over the fake's real windows
+// and focus: compose surfaces take text, read ones do not, though all report
+// a system caret.
+TEST(OutlookAutomationWin32, TheEditabilityDecisionShowsOnlyOverComposeSurfaces) {
+    ComApartment com;
+    FakeOutlook fake(L"compose");
+    ASSERT_TRUE(fake.Ready());
+    Win32Desktop desktop;
+    Win32Outlook outlook;
+    SteadyClock clock;
+    CaretSources noOtherSources;
+    const bool expected[] = {true, false, true, false};
+    for (int scenario = 0; scenario < 4; ++scenario) {
+        const FocusSnapshot shown = fake.Show(scenario);
+        FocusSnapshot s = shown;
+        const std::uint32_t thread = desktop.WindowThreadProcessId(s.foreground, &s.processId);
+        const auto info = desktop.GuiThreadInfoOf(thread);
+        ASSERT_TRUE(info.has_value());
+        s.focus = info->focus;
+        s.caret = info->caret;
+        s.caretRect = info->caretRect;
+        ASSERT_EQ(s.focus, shown.focus) << "the pane has the focus of its thread";
+        ASSERT_EQ(s.caret, shown.caret) << "the pane shows a system caret";
+
+        ClassificationCache classification;
+        const ForegroundClass fg = ClassifyForeground(desktop, classification, s.foreground);
+        TargetMemo memo;
+        RekeyTargetMemo(memo, s);
+        EditabilityVerdict verdict;
+        OutlookAnswerCache answers;
+        const EditabilityInputs in{desktop, noOtherSources, memo, s, fg, clock.Now(), outlook, answers};
+        EXPECT_EQ(DecideEditability(in, verdict).show, expected[scenario]) << "scenario " << scenario;
+    }
     EXPECT_EQ(fake.Close(), 0);
 }
 
