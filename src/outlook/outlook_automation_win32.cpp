@@ -62,13 +62,14 @@ OutlookValue Win32Outlook::Read(const OutlookRef& object, std::u16string_view me
     ClearedVariant result;
     if (FAILED(dispatch->Invoke(id, kIidNull, 0, flags, &none, &result.v, nullptr, nullptr))) return value;
 
-    const VARIANT& v = result.v;
+    VARIANT& v = result.v;
     switch (V_VT(&v)) {
         case VT_DISPATCH:
             if (!V_DISPATCH(&v)) break;
+            // The reference moves out of the VARIANT, which is left empty.
             value.kind = OutlookValueKind::Object;
-            V_DISPATCH(&v)->AddRef();
             value.object = Adopt(this, V_DISPATCH(&v));
+            V_VT(&v) = VT_EMPTY;
             return value;
         case VT_UNKNOWN: {
             if (!V_UNKNOWN(&v)) break;

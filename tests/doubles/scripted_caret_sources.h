@@ -1,7 +1,7 @@
 #pragma once
 // Scripted caret sources: a small UI Automation element tree, accessibility
-// carets per window and console carets, with a log of the
-// calls in order so that tests can check which sources were asked.
+// carets per window and console carets, with a log of the calls in order so
+// that tests can check which sources were asked.
 #include <map>
 #include <optional>
 #include <string>
