@@ -22,6 +22,8 @@ struct EditScene {
     ScriptedDesktop desktop;
     FakeClock clock;
     CaretSources sources;
+    tessel::NoAutomation automation;
+    tessel::UiaState uia;
     tessel::testing::ScriptedOutlook outlook;
     tessel::OutlookAnswerCache outlookAnswer;
     CaretLocatorState state;
@@ -49,7 +51,8 @@ struct EditScene {
 
 void Run(benchmark::State& st, bool invalidateEachCall) {
     EditScene scene;
-    CaretContext context{scene.desktop, scene.clock, scene.sources, scene.outlook, scene.outlookAnswer};
+    CaretContext context{scene.desktop,    scene.clock, scene.sources, scene.automation,
+                         scene.uia,        scene.outlook, scene.outlookAnswer};
     tessel::LocateCaret(context, scene.state, scene.snapshot, 1);  // first call classifies
     scene.desktop.ResetCalls();
     std::int64_t found = 0;

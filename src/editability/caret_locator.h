@@ -7,6 +7,7 @@
 #include "editability/caret_info.h"
 #include "editability/caret_locator_state.h"
 #include "editability/caret_sources.h"
+#include "editability/uia_state.h"
 #include "main/focus_snapshot.h"
 #include "outlook/compose_window_test.h"
 #include "platform/clock.h"
@@ -19,8 +20,12 @@ struct CaretContext {
     Desktop& desktop;
     Clock& clock;
     CaretSources& sources;
+    Automation& automation;
+    UiaState& uia;
     OutlookAutomation& outlook;
     OutlookAnswerCache& outlookAnswer;
+
+    UiaEnv Uia() const { return UiaEnv{automation, desktop, clock, uia}; }
 };
 
 struct CaretLocation {

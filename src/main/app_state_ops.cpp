@@ -7,7 +7,7 @@ void InvalidateCaretCaches(AppState& state) {
     state.outlookAnswer = OutlookAnswerCache{};
     InvalidateCaretLocatorCaches(state.caretLocator);
     state.CaretNearTop = false;
-    if (state.caretSources) state.caretSources->ReleaseFocusedElement();
+    EmptyFocusedElementCache(state.uia.focusedElement);
 }
 
 void ForgetLastMode(AppState& state) { state.mode.LastMode = InputMode::None; }

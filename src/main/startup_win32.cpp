@@ -121,8 +121,8 @@ int RunTessel() {
     static Win32Ime ime;
     static Win32Sound sound;
     static Win32Processes processes;
-    // The accessibility, console and UI Automation caret sources are not
-    // reached yet: every one of them answers "not found".
+    // The accessibility and console caret sources are not reached yet: each
+    // answers "not found".
     static CaretSources caretSources;
     static NoImeHostDiscovery imeHosts;
     static Win32Automation automation;

@@ -95,9 +95,11 @@ TEST_F(EditabilityCaretWin32, FocusedEditGivesTheSystemCaret) {
 
     SteadyClock clock;
     CaretSources none;
+    NoAutomation noAutomation;
+    UiaState uia;
     Win32Outlook outlook;
     OutlookAnswerCache outlookAnswer;
-    CaretContext context{desktop, clock, none, outlook, outlookAnswer};
+    CaretContext context{desktop, clock, none, noAutomation, uia, outlook, outlookAnswer};
     CaretLocatorState state;
     const CaretLocation located = LocateCaret(context, state, snap, 1);
     EXPECT_EQ(located.caret, direct);

@@ -164,6 +164,8 @@ TEST(OutlookAutomationWin32, TheEditabilityDecisionShowsOnlyOverComposeSurfaces)
     Win32Outlook outlook;
     SteadyClock clock;
     CaretSources noOtherSources;
+    NoAutomation noAutomation;
+    UiaState uia;
     const bool expected[] = {true, false, true, false};
     for (int scenario = 0; scenario < 4; ++scenario) {
         const FocusSnapshot shown = fake.Show(scenario);
@@ -183,7 +185,8 @@ TEST(OutlookAutomationWin32, TheEditabilityDecisionShowsOnlyOverComposeSurfaces)
         RekeyTargetMemo(memo, s);
         EditabilityVerdict verdict;
         OutlookAnswerCache answers;
-        const EditabilityInputs in{desktop, noOtherSources, memo, s, fg, clock.Now(), outlook, answers};
+        const EditabilityInputs in{desktop, noOtherSources, memo, s,       fg,     clock.Now(),
+                                   noAutomation, clock, uia, outlook, answers};
         EXPECT_EQ(DecideEditability(in, verdict).show, expected[scenario]) << "scenario " << scenario;
     }
     EXPECT_EQ(fake.Close(), 0);
