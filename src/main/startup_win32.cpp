@@ -168,15 +168,9 @@ int RunTessel() {
     bool comInitialised = co == S_OK || co == S_FALSE;
 
     auto shell = std::make_unique<ShellResources>();
-    if (SUCCEEDED(::CoCreateInstance(uia::kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, uia::kIidIUIAutomation,
-                                     reinterpret_cast<void**>(shell->automation.Put()))) &&
-        shell->automation) {
-        uia::IUIAutomationTreeWalker* walker = nullptr;
-        if (SUCCEEDED(shell->automation->get_RawViewWalker(&walker)) && walker)
-            shell->rawWalker = ComPtr<uia::IUIAutomationTreeWalker>::Adopt(walker);
-    } else {
-        shell->automation.Reset();
-    }
+    UiaObjects uiaObjects = CreateUiAutomation(::CoCreateInstance);
+    shell->automation = std::move(uiaObjects.automation);
+    shell->rawWalker = std::move(uiaObjects.rawWalker);
 
     MonoTime started = clock.Now();
 
