@@ -8,13 +8,13 @@
 #include "doubles/scripted_accessibility.h"
 #include "doubles/scripted_console.h"
 #include "doubles/scripted_desktop.h"
+#include "doubles/scripted_outlook.h"
 #include "editability/caret_locator.h"
 
 namespace {
 
 using tessel::CaretContext;
 using tessel::CaretLocatorState;
-using tessel::CaretSources;
 using tessel::FocusSnapshot;
 using tessel::testing::FakeClock;
 using tessel::testing::ScriptedDesktop;
@@ -23,9 +23,10 @@ using tessel::testing::ScriptedWindow;
 struct EditScene {
     ScriptedDesktop desktop;
     FakeClock clock;
-    CaretSources sources;
     tessel::NoAutomation automation;
     tessel::UiaState uia;
+    tessel::testing::ScriptedOutlook outlook;
+    tessel::OutlookAnswerCache outlookAnswer;
     tessel::testing::ScriptedAccessibility accessibility;
     tessel::testing::ScriptedConsole console;
     tessel::testing::FakeProcesses processes;
@@ -55,8 +56,9 @@ struct EditScene {
 
 void Run(benchmark::State& st, bool invalidateEachCall) {
     EditScene scene;
-    CaretContext context{scene.desktop,       scene.clock,   scene.sources,   scene.automation, scene.uia,
-                         scene.accessibility, scene.console, scene.processes, scene.ime};
+    CaretContext context{scene.desktop,       scene.clock,   scene.automation, scene.uia,
+                         scene.outlook,       scene.outlookAnswer, scene.accessibility,
+                         scene.console,       scene.processes, scene.ime};
     tessel::LocateCaret(context, scene.state, scene.snapshot, 1);  // first call classifies
     scene.desktop.ResetCalls();
     std::int64_t found = 0;

@@ -105,7 +105,6 @@ struct Rig : testing::AppRig {
         desktop.ResetCalls();
         ime.ResetCalls();
         badge.ResetCalls();
-        sources.log.clear();
         automation.ResetCounts();
         console.attachTries.clear();
         console.opens = console.frees = 0;
@@ -118,7 +117,7 @@ struct Totals {
         desktop += rig.desktop.TotalCalls();
         ime += rig.ime.TotalCalls();
         badge += BadgeCalls(rig.badge);
-        caretSources += static_cast<double>(rig.sources.log.size() + rig.automation.TotalCalls() +
+        caretSources += static_cast<double>(rig.automation.TotalCalls() +
                                             rig.console.attachTries.size()) +
                         rig.console.opens + rig.console.frees;
         rig.ResetCalls();

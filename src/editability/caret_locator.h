@@ -6,10 +6,10 @@
 
 #include "editability/caret_info.h"
 #include "editability/caret_locator_state.h"
-#include "editability/caret_sources.h"
 #include "editability/uia_state.h"
 #include "main/focus_snapshot.h"
 #include "platform/accessibility.h"
+#include "outlook/compose_window_test.h"
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/desktop.h"
@@ -22,9 +22,10 @@ namespace tessel {
 struct CaretContext {
     Desktop& desktop;
     Clock& clock;
-    CaretSources& sources;
     Automation& automation;
     UiaState& uia;
+    OutlookAutomation& outlook;
+    OutlookAnswerCache& outlookAnswer;
     Accessibility& accessibility;
     Console& console;
     Processes& processes;

@@ -14,7 +14,6 @@
 #include "config/settings.h"
 #include "editability/caret_info.h"
 #include "editability/caret_locator_state.h"
-#include "editability/caret_sources.h"
 #include "editability/uia_state.h"
 #include "input_mode/ime_query_state.h"
 #include "input_mode/query_ime_status.h"
@@ -27,6 +26,8 @@
 #include "main/scheduling_state.h"
 #include "main/shell_host_state.h"
 #include "main/win_event_coalescer.h"
+#include "outlook/compose_window_test.h"
+#include "outlook/outlook_automation.h"
 #include "platform/ime.h"
 #include "platform/processes.h"
 #include "platform/sound.h"
@@ -48,10 +49,10 @@ struct AppState {
     Ime* ime = nullptr;
     Sound* sound = nullptr;
     Processes* processes = nullptr;
-    CaretSources* caretSources = nullptr;
     Accessibility* accessibility = nullptr;
     Console* console = nullptr;
     Automation* automation = nullptr;  // never null once wired; NoAutomation where absent
+    OutlookAutomation* outlook = nullptr;
     ImeHostDiscovery* imeHosts = nullptr;
     WinEventCoalescer* coalescer = nullptr;  // the process-wide one in the program
     ShellResources* shell = nullptr;
@@ -83,6 +84,7 @@ struct AppState {
     ShellHostState shellHost;
     CaretLocatorState caretLocator;
     EditabilityVerdict editabilityVerdict;
+    OutlookAnswerCache outlookAnswer;
     CaretInfo lastCaret;
     bool CaretNearTop = false;
     std::optional<Rect> KeepOutRect;

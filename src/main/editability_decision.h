@@ -2,10 +2,10 @@
 // Whether the focused control takes text: the first rule that decides wins.
 #include "common/time.h"
 #include "editability/caret_locator_state.h"
-#include "editability/caret_sources.h"
 #include "editability/uia_state.h"
 #include "main/focus_snapshot.h"
 #include "platform/accessibility.h"
+#include "outlook/compose_window_test.h"
 #include "platform/desktop.h"
 
 namespace tessel {
@@ -21,7 +21,6 @@ struct EditabilityVerdict {
 
 struct EditabilityInputs {
     Desktop& desktop;
-    CaretSources& sources;
     TargetMemo& memo;  // freshly keyed to `snapshot`
     const FocusSnapshot& snapshot;
     const ForegroundClass& foreground;
@@ -29,6 +28,8 @@ struct EditabilityInputs {
     Automation& automation;
     Clock& clock;
     UiaState& uia;
+    OutlookAutomation& outlook;
+    OutlookAnswerCache& outlookAnswer;
     Accessibility& accessibility;
 
     UiaEnv Uia() const { return UiaEnv{automation, desktop, clock, uia}; }

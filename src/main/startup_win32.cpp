@@ -18,6 +18,7 @@
 #include "main/main_window_win32.h"
 #include "main/win_event_coalescer.h"
 #include "main/shell_resources_win32.h"
+#include "outlook/outlook_automation_win32.h"
 #include "platform/accessibility_win32.h"
 #include "platform/automation_win32.h"
 #include "platform/clock.h"
@@ -122,12 +123,11 @@ int RunTessel() {
     static Win32Ime ime;
     static Win32Sound sound;
     static Win32Processes processes;
-    // The Outlook caret source is not reached yet: it answers "not a compose window".
-    static CaretSources caretSources;
     static Win32Accessibility accessibility;
     static Win32Console console;
     static NoImeHostDiscovery imeHosts;
     static Win32Automation automation;
+    static Win32Outlook outlook;
 
     DeclareDpiAwareness();
 
@@ -187,11 +187,11 @@ int RunTessel() {
     state->ime = &ime;
     state->sound = &sound;
     state->processes = &processes;
-    state->caretSources = &caretSources;
     state->accessibility = &accessibility;
     state->console = &console;
     automation.Attach(shell->automation.Get(), shell->rawWalker.Get());
     state->automation = &automation;
+    state->outlook = &outlook;
     state->imeHosts = &imeHosts;
     state->coalescer = &ProcessWinEventCoalescer();
     state->shell = shell.release();

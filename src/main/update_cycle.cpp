@@ -52,8 +52,9 @@ std::uint32_t CompositionCells(InputMode mode) {
 }
 
 CaretLocation Locate(AppState& state, const FocusSnapshot& snapshot, std::uint32_t cells) {
-    CaretContext context{*state.desktop, *state.clock, *state.caretSources, *state.automation, state.uia,
-                         *state.accessibility, *state.console, *state.processes, *state.ime};
+    CaretContext context{*state.desktop,       *state.clock,   *state.automation, state.uia,
+                         *state.outlook,       state.outlookAnswer, *state.accessibility,
+                         *state.console,       *state.processes, *state.ime};
     CaretLocation location = LocateCaret(context, state.caretLocator, snapshot, cells);
     state.CaretNearTop = location.caretNearTop;
     return location;
@@ -149,9 +150,10 @@ void FullUpdate(AppState& state) {
     // attached console go.
     if (!foreground.ClassicConsole) ReleaseConsole(*state.console, state.caretLocator.ConsoleAttachment);
 
-    EditabilityInputs inputs{desktop,      *state.caretSources, state.caretLocator.targetMemo,
-                             snapshot,     foreground,          decisionTime,
-                             *state.automation, *state.clock,   state.uia, *state.accessibility};
+    EditabilityInputs inputs{desktop,           state.caretLocator.targetMemo, snapshot,
+                             foreground,        decisionTime,                  *state.automation,
+                             *state.clock,      state.uia,                     *state.outlook,
+                             state.outlookAnswer, *state.accessibility};
     if (!DecideEditability(inputs, state.editabilityVerdict).show) {
         Hide(state);
         return;

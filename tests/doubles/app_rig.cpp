@@ -45,11 +45,11 @@ AppRig::AppRig() {
     state.ime = &ime;
     state.sound = &sound;
     state.processes = &processes;
-    state.caretSources = &sources;
     state.accessibility = &accessibility;
     state.console = &console;
     automation.present = false;
     state.automation = &automation;
+    state.outlook = &outlook;
     state.coalescer = &coalescer;
     state.mainWindow = kMainWindow;
     state.badge.BadgeWindow = kBadgeWindow;

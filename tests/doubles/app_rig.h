@@ -10,10 +10,10 @@
 #include "doubles/scripted_automation.h"
 #include "doubles/scripted_badge_platform.h"
 #include "doubles/scripted_accessibility.h"
-#include "doubles/scripted_caret_sources.h"
 #include "doubles/scripted_console.h"
 #include "doubles/scripted_desktop.h"
 #include "doubles/scripted_ime.h"
+#include "doubles/scripted_outlook.h"
 #include "main/app_state.h"
 
 namespace tessel::testing {
@@ -55,8 +55,8 @@ struct AppRig {
     ScriptedIme ime{&desktop};
     RecordingSound sound;
     FakeProcesses processes;
-    ScriptedCaretSources sources;
     ScriptedAutomation automation;  // absent until a test scripts it
+    ScriptedOutlook outlook;
     ScriptedAccessibility accessibility;
     ScriptedConsole console;
     WinEventCoalescer coalescer;

@@ -10,7 +10,6 @@ int ScriptedAccessibility::Reads(WindowId window) const {
 
 std::optional<AccessibleBox> ScriptedAccessibility::CaretLocation(WindowId window) noexcept {
     asked.push_back(window);
-    if (log) log->push_back("AccessibleCaret(" + std::to_string(window) + ")");
     auto it = boxes.find(window);
     if (it == boxes.end()) return std::nullopt;
     return it->second;

@@ -1,7 +1,6 @@
 #pragma once
 // Caret objects per window, with the windows asked in order.
 #include <map>
-#include <string>
 #include <vector>
 
 #include "platform/accessibility.h"
@@ -12,7 +11,6 @@ class ScriptedAccessibility : public Accessibility {
 public:
     std::map<WindowId, AccessibleBox> boxes;  // missing: no caret object
     std::vector<WindowId> asked;
-    std::vector<std::string>* log = nullptr;  // when set, each read is logged as AccessibleCaret(window)
 
     int Reads(WindowId window) const;
     // A caret point (X, Top, Bottom) as a 1-pixel box that reads back as it.

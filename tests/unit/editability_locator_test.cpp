@@ -5,10 +5,10 @@
 #include "doubles/app_rig.h"
 #include "doubles/fake_clock.h"
 #include "doubles/scripted_accessibility.h"
-#include "doubles/scripted_automation.h"
-#include "doubles/scripted_caret_sources.h"
 #include "doubles/scripted_console.h"
+#include "doubles/scripted_automation.h"
 #include "doubles/scripted_desktop.h"
+#include "doubles/scripted_outlook.h"
 #include "editability/accessibility_caret_search.h"
 #include "editability/caret_locator.h"
 
@@ -16,15 +16,15 @@ namespace tessel {
 namespace {
 
 using testing::FakeClock;
+using testing::ScriptedAutomation;
 using testing::FakeProcesses;
 using testing::ScriptedAccessibility;
-using testing::ScriptedAutomation;
-using testing::ScriptedCaretSources;
 using testing::ScriptedConsole;
 using testing::ScriptedIme;
 using testing::ScriptedNode;
 using testing::UiaCall;
 using testing::ScriptedDesktop;
+using testing::ScriptedOutlook;
 using testing::ScriptedWindow;
 
 ScriptedWindow Win(std::u16string cls, Rect rect = {0, 0, 800, 600}, WindowId parent = kNoWindow) {
@@ -140,18 +140,18 @@ TEST(EditabilityTopBand, BandsByWindowHeight) {
 // --- LocateCaret ---
 
 struct LocatorRig {
-    LocatorRig() { acc.log = &s.log; }
     ScriptedDesktop d;
     FakeClock clock;
-    ScriptedCaretSources s;
     ScriptedAutomation a;  // present, but nothing has the focus until a test says so
     UiaState uia;
+    CaretLocatorState state;
+    ScriptedOutlook outlook;
+    OutlookAnswerCache outlookAnswer;
     ScriptedAccessibility acc;
     ScriptedConsole console;
     FakeProcesses processes;
     ScriptedIme ime{&d};
-    CaretLocatorState state;
-    CaretContext ctx{d, clock, s, a, uia, acc, console, processes, ime};
+    CaretContext ctx{d, clock, a, uia, outlook, outlookAnswer, acc, console, processes, ime};
 
     CaretLocation Locate(const FocusSnapshot& snap, std::uint32_t cells = 1) { return LocateCaret(ctx, state, snap, cells); }
 
@@ -197,7 +197,7 @@ TEST(EditabilityLocateCaret, EditControlUsesSystemCaretAndMemo) {
     EXPECT_TRUE(loc.caretNearTop);
     EXPECT_TRUE(r.state.targetMemo.Evaluated);
     EXPECT_TRUE(r.state.targetMemo.NativeEditFirst);
-    EXPECT_TRUE(r.s.log.empty());
+    EXPECT_TRUE(r.acc.asked.empty());
 
     // The next call for the same target asks neither the class nor the style again.
     r.d.ResetCalls();
@@ -222,7 +222,7 @@ TEST(EditabilityLocateCaret, ReadOnlyEditFallsToAccessibilityLoopThenSystemCaret
     EXPECT_TRUE(r.Locate(snap).caret.Found);
     EXPECT_FALSE(r.state.targetMemo.NativeEditFirst);
     // Not a Word pane: no accessibility read; the system caret comes after the Excel rules.
-    EXPECT_EQ(r.s.Count("AccessibleCaret"), 0);
+    EXPECT_TRUE(r.acc.asked.empty());
     EXPECT_FALSE(r.UiaAsked());
 
     // Without a system caret, UI Automation is last.
@@ -272,7 +272,7 @@ TEST(EditabilityLocateCaret, BrowserAccessibilityCaretNeedsConfirmation) {
     n.a.present = false;
     n.acc.SetCaret(1, 20, 100, 116);
     EXPECT_FALSE(n.Locate(Snap(1, 1, kNoWindow)).caret.Found);
-    EXPECT_EQ(n.s.log, (std::vector<std::string>{"AccessibleCaret(1)"}));
+    EXPECT_EQ(n.acc.asked, std::vector<WindowId>{1});
 
     // Firefox without automation: the accessibility caret is accepted.
     LocatorRig f;
@@ -340,7 +340,7 @@ TEST(EditabilityLocateCaret, WordPaneReadsAccessibilityCaret) {
     r.d.AddWindow(3, Win(u"_WwG", {0, 100, 1000, 800}, 2));
     r.acc.SetCaret(3, 200, 300, 318);
     EXPECT_EQ(r.Locate(Snap(1, 3, 3)).caret, (CaretInfo{true, 200, 300, 318}));
-    EXPECT_EQ(r.s.Count("AccessibleCaret(3)"), 1);  // focus equals caret: one read
+    EXPECT_EQ(r.acc.Reads(3), 1);  // focus equals caret: one read
 
     // No accessibility caret: the system caret is next.
     r.acc.boxes.clear();
@@ -354,17 +354,18 @@ TEST(EditabilityLocateCaret, OutlookComposePaneCachedFor120Ms) {
     r.d.AddWindow(2, Win(u"AfxWndW", {0, 0, 1000, 800}, 1));
     r.d.AddWindow(3, Win(u"_WwB", {0, 0, 1000, 800}, 2));
     r.d.AddWindow(4, Win(u"_WwG", {0, 100, 1000, 800}, 3));
-    r.s.composeAnswers[4] = 0;
+    r.outlook.titles[1] = u"New mail";
+    r.outlook.OpenInspector(u"New mail", kOlMail, false);
     r.acc.SetCaret(4, 200, 300, 318);
     const FocusSnapshot snap = Snap(1, 4, 4, {5, 5, 6, 20});
     EXPECT_EQ(r.Locate(snap).caret, (CaretInfo{true, 200, 300, 318}));
     r.acc.SetCaret(4, 210, 300, 318);
     r.clock.AdvanceMs(120);
     EXPECT_EQ(r.Locate(snap).caret.X, 200);
-    EXPECT_EQ(r.s.Count("AccessibleCaret(4)"), 1);
+    EXPECT_EQ(r.acc.Reads(4), 1);
     r.clock.AdvanceMs(1);
     EXPECT_EQ(r.Locate(snap).caret.X, 210);
-    EXPECT_EQ(r.s.Count("AccessibleCaret(4)"), 2);
+    EXPECT_EQ(r.acc.Reads(4), 2);
 
     // A failed read empties the cache; a reading pane (answer 1) gives up
     // without the system caret, though one is there.
@@ -372,7 +373,8 @@ TEST(EditabilityLocateCaret, OutlookComposePaneCachedFor120Ms) {
     r.clock.AdvanceMs(200);
     EXPECT_FALSE(r.Locate(snap).caret.Found);
     EXPECT_FALSE(r.state.windowCaret.stored.has_value());
-    r.s.composeAnswers[4] = 1;
+    r.outlook.OpenInspector(u"New mail", kOlMail, true);
+    r.outlookAnswer = OutlookAnswerCache{};
     r.acc.SetCaret(4, 210, 300, 318);
     r.d.ResetCalls();
     EXPECT_FALSE(r.Locate(snap).caret.Found);
@@ -393,17 +395,19 @@ TEST(EditabilityLocateCaret, OutlookCaretAgeCountsFromTheAnswer) {
     LocatorRig r;
     ScriptedDesktop& d = r.d;
     FakeClock& clock = r.clock;
-    ScriptedCaretSources& s = r.s;
     SlowAccessibility acc;
     acc.clock = &clock;
     CaretLocatorState state;
     NoAutomation none;
     UiaState uia;
-    CaretContext ctx{d, clock, s, none, uia, acc, r.console, r.processes, r.ime};
+    ScriptedOutlook outlook;
+    OutlookAnswerCache outlookAnswer;
+    CaretContext ctx{d, clock, none, uia, outlook, outlookAnswer, acc, r.console, r.processes, r.ime};
     d.AddWindow(1, Win(u"rctrl_renwnd32", {0, 0, 1000, 800}));
     d.AddWindow(3, Win(u"_WwB", {0, 0, 1000, 800}, 1));
     d.AddWindow(4, Win(u"_WwG", {0, 100, 1000, 800}, 3));
-    s.composeAnswers[4] = 0;
+    outlook.titles[1] = u"Task";
+    outlook.OpenInspector(u"Task", 48, false);
     acc.SetCaret(4, 200, 300, 318);
     const FocusSnapshot snap = Snap(1, 4, 4);
     EXPECT_TRUE(LocateCaret(ctx, state, snap, 1).caret.Found);
@@ -435,9 +439,9 @@ TEST(EditabilityLocateCaret, ExcelOwnerOrder) {
     EXPECT_EQ(r.Locate(Snap(1, 2, kNoWindow)).caret, (CaretInfo{true, 300, 32, 48}));
     // Then UI Automation, then give up (no dialog, no field estimate).
     r.acc.boxes.clear();
-    r.s.log.clear();
+    r.acc.asked.clear();
     EXPECT_FALSE(r.Locate(Snap(1, 2, kNoWindow)).caret.Found);
-    EXPECT_EQ(r.s.log, (std::vector<std::string>{"AccessibleCaret(2)"}));
+    EXPECT_EQ(r.acc.asked, std::vector<WindowId>{2});
     EXPECT_TRUE(r.UiaAsked());
 
     // Owner is an edit box inside an Excel dialog: the edit-window guess.

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "editability/caret_locator.h"
-#include "editability/caret_sources.h"
 #include "editability/window_classification.h"
+#include "outlook/outlook_automation_win32.h"
 #include "platform/accessibility_win32.h"
 #include "platform/clock.h"
 #include "platform/console_win32.h"
@@ -97,14 +97,16 @@ TEST_F(EditabilityCaretWin32, FocusedEditGivesTheSystemCaret) {
     EXPECT_LT(direct.X, editRect.right);
 
     SteadyClock clock;
-    CaretSources none;
     NoAutomation noAutomation;
     UiaState uia;
+    Win32Outlook outlook;
+    OutlookAnswerCache outlookAnswer;
     Win32Accessibility accessibility;
     Win32Console console;
     Win32Processes processes;
     Win32Ime ime;
-    CaretContext context{desktop, clock, none, noAutomation, uia, accessibility, console, processes, ime};
+    CaretContext context{desktop, clock,         noAutomation, uia,       outlook,
+                         outlookAnswer, accessibility, console, processes, ime};
     CaretLocatorState state;
     const CaretLocation located = LocateCaret(context, state, snap, 1);
     EXPECT_EQ(located.caret, direct);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "doubles/scripted_automation.h"
-#include "doubles/scripted_caret_sources.h"
 #include "doubles/scripted_console.h"
 #include "main/app_state.h"
 #include "main/app_teardown_win32.h"
@@ -14,7 +13,6 @@ namespace tessel {
 namespace {
 
 TEST(MainTeardownWin32, FreeingTheStateLetsTheConsoleAndTheCachedElementsGo) {
-    testing::ScriptedCaretSources sources;
     testing::ScriptedAutomation automation;
     testing::ScriptedConsole console;
     console.attached = 0x900;
@@ -23,7 +21,6 @@ TEST(MainTeardownWin32, FreeingTheStateLetsTheConsoleAndTheCachedElementsGo) {
     automation.focused = 1;
     automation.windowElements[5] = 2;
     auto* state = new AppState;
-    state->caretSources = &sources;
     state->automation = &automation;
     state->console = &console;
     state->caretLocator.ConsoleAttachment = 40;
