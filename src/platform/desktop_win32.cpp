@@ -3,6 +3,7 @@
 #include <dwmapi.h>
 #include <shellscalingapi.h>
 
+#include "platform/system_library_win32.h"
 #include "platform/win32_types_win32.h"
 
 namespace tessel {
@@ -72,8 +73,11 @@ std::optional<Rect> Win32Desktop::WindowRect(WindowId window) {
 }
 
 std::optional<Rect> Win32Desktop::ExtendedFrameBounds(WindowId window) {
+    static const auto getAttribute =
+        SystemFunction<decltype(&::DwmGetWindowAttribute)>(L"dwmapi.dll", "DwmGetWindowAttribute");
     RECT r{};
-    if (!window || FAILED(::DwmGetWindowAttribute(ToHwnd(window), DWMWA_EXTENDED_FRAME_BOUNDS, &r, sizeof(r))))
+    if (!window || !getAttribute ||
+        FAILED(getAttribute(ToHwnd(window), DWMWA_EXTENDED_FRAME_BOUNDS, &r, sizeof(r))))
         return std::nullopt;
     return ToRect(r);
 }
