@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "platform/win32_types_win32.h"
@@ -114,19 +115,23 @@ FsError FsErrorFromCode(std::uint32_t code) {
     return e;
 }
 
-std::optional<std::string> Win32FileSystem::ReadWholeFile(const std::string& path) {
+std::optional<std::string> Win32FileSystem::ReadWholeFile(const std::string& path, std::size_t maxBytes) {
     Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return std::nullopt;
+    // One byte past the limit tells a file that is too long, whatever its
+    // size said when it was opened.
+    const std::size_t readLimit = maxBytes < std::numeric_limits<std::size_t>::max() ? maxBytes + 1 : maxBytes;
     std::string bytes;
     LARGE_INTEGER size{};
     // The size is only a hint: the file may change while it is read.
-    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 30))
-        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0)
+        bytes.reserve(static_cast<std::size_t>(std::min<ULONGLONG>(size.QuadPart, readLimit)));
     char buffer[64 * 1024];
-    for (;;) {
+    while (bytes.size() < readLimit) {
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(sizeof buffer, readLimit - bytes.size()));
         DWORD got = 0;
-        if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) {
+        if (!ReadFile(file.Get(), buffer, want, &got, nullptr)) {
             const DWORD error = GetLastError();
             if (error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE) break;
             return std::nullopt;
@@ -134,6 +139,7 @@ std::optional<std::string> Win32FileSystem::ReadWholeFile(const std::string& pat
         if (got == 0) break;
         bytes.append(buffer, got);
     }
+    if (bytes.size() > maxBytes) return std::nullopt;
     return bytes;
 }
 

@@ -158,14 +158,21 @@ TEST_F(ConfigFilesWin32, EncodingsAndLineEndsReadTheSame) {
     }
 }
 
-TEST_F(ConfigFilesWin32, ReadsLargeFilesWhole) {
-    // The valid line comes after more than one read buffer of comments.
+TEST_F(ConfigFilesWin32, ReadsFilesUpToOneMebibyteWholeAndLongerOnesNotAtAll) {
+    // The valid line ends exactly at 1 MiB, after many read buffers of comments.
+    const std::string last = "PlaySounds=1\r\n";
     std::string bytes = "[Settings]\r\n";
-    while (bytes.size() < 200 * 1024) bytes += "; padding padding padding padding padding padding\r\n";
-    bytes += "PlaySounds=1\r\n";
+    const std::string comment = "; padding\r\n";
+    while (bytes.size() + comment.size() + last.size() <= kMaxSettingsFileBytes) bytes += comment;
+    bytes.resize(kMaxSettingsFileBytes - last.size(), ' ');  // leading blanks of the last line
+    bytes += last;
+    ASSERT_EQ(bytes.size(), 1024u * 1024u);
     const std::string path = Path(L"Tessel.ini");
     WriteRaw(path, bytes);
     EXPECT_TRUE(LoadSettingsFromDisk(path).PlaySounds);
+    // One byte more and the file is runaway: defaults, as for an unreadable one.
+    WriteRaw(path, " " + bytes);
+    EXPECT_EQ(LoadSettingsFromDisk(path), Settings{});
 }
 
 TEST_F(ConfigFilesWin32, LevelThatIsAFileFailsWithTheSystemError) {
