@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/long_path.h"
 #include "platform/win32_types_win32.h"
 
 namespace tessel {
@@ -116,7 +117,7 @@ FsError FsErrorFromCode(std::uint32_t code) {
 }
 
 std::optional<std::string> Win32FileSystem::ReadWholeFile(const std::string& path, std::size_t maxBytes) {
-    Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+    Handle file(CreateFileW(Wide(ExtendedLengthPath(path)).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return std::nullopt;
     // One byte past the limit tells a file that is too long, whatever its
@@ -144,12 +145,12 @@ std::optional<std::string> Win32FileSystem::ReadWholeFile(const std::string& pat
 }
 
 FsError Win32FileSystem::MakeDirectory(const std::string& path) {
-    if (CreateDirectoryW(Wide(path).c_str(), nullptr)) return FsError{};
+    if (CreateDirectoryW(Wide(ExtendedLengthPath(path)).c_str(), nullptr)) return FsError{};
     return LastError();
 }
 
 bool Win32FileSystem::IsDirectory(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    const DWORD attributes = GetFileAttributesW(Wide(ExtendedLengthPath(path)).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -157,7 +158,7 @@ OpenResult Win32FileSystem::OpenForWriting(const std::string& path) {
     OpenResult result;
     // OPEN_ALWAYS plus an explicit truncation: CREATE_ALWAYS would fail on a
     // hidden or system file that the user may have made of it.
-    const std::wstring widePath = Wide(path);
+    const std::wstring widePath = Wide(ExtendedLengthPath(path));
     Handle file(CreateFileW(widePath.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     // Read at once: nothing may run between the call and its last error.

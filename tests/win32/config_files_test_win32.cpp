@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "config/settings_format.h"
+#include "config/settings_path.h"
 #include "config/settings_save.h"
 #include "config/settings_store.h"
 #include "platform/files_win32.h"
@@ -173,6 +174,22 @@ TEST_F(ConfigFilesWin32, ReadsFilesUpToOneMebibyteWholeAndLongerOnesNotAtAll) {
     // One byte more and the file is runaway: defaults, as for an unreadable one.
     WriteRaw(path, " " + bytes);
     EXPECT_EQ(LoadSettingsFromDisk(path), Settings{});
+}
+
+TEST_F(ConfigFilesWin32, LoadsAndSavesInAFolderLongerThanMaxPath) {
+    // Beside a Tessel.exe deep in a folder tree: the directories are made by
+    // the save itself.
+    std::wstring exe = dir_;
+    while (exe.size() <= MAX_PATH) exe += L"\\" + std::wstring(60, L'd');
+    exe += L"\\Tessel.exe";
+    const SettingsPaths paths = ComputeSettingsFilePath(Narrow(exe));
+    Settings changed;
+    changed.PlaySounds = true;
+    changed.IndicatorPosition = IndicatorPosition::Above;
+    Win32FileSystem files;
+    const SaveOutcome out = SaveSettingsFile(files, paths.settingsFilePath, changed);
+    EXPECT_TRUE(out.saved) << out.error.message;
+    EXPECT_EQ(LoadSettingsFromDisk(paths.settingsFilePath), changed);
 }
 
 TEST_F(ConfigFilesWin32, LevelThatIsAFileFailsWithTheSystemError) {
