@@ -34,6 +34,11 @@ void SchedulePoll(AppState& state) {
 void OnCreate(AppState& state, HWND window) {
     state.mainWindow = reinterpret_cast<WindowId>(window);
     ShellResources& shell = *state.shell;
+    // Run elevated, the window would not hear a second start (at normal
+    // integrity) or a restarted Explorer without letting these through.
+    ::ChangeWindowMessageFilterEx(window, kWmShowSettings, MSGFLT_ALLOW, nullptr);
+    if (state.taskbarCreatedMessage != 0)
+        ::ChangeWindowMessageFilterEx(window, state.taskbarCreatedMessage, MSGFLT_ALLOW, nullptr);
     ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(shell.icon));
     ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(shell.icon));
 
