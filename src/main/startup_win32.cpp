@@ -120,7 +120,7 @@ int RunTessel() {
     static Win32Ime ime;
     static Win32Sound sound;
     static Win32Processes processes;
-    // The accessibility, Outlook, console and UI Automation caret sources are
+    // The accessibility, Outlook and console caret sources are
     // not reached yet: every one of them answers "not found".
     static CaretSources caretSources;
     static NoImeHostDiscovery imeHosts;
@@ -173,15 +173,9 @@ int RunTessel() {
     bool comInitialised = co == S_OK || co == S_FALSE;
 
     auto shell = std::make_unique<ShellResources>();
-    if (SUCCEEDED(::CoCreateInstance(uia::kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, uia::kIidIUIAutomation,
-                                     reinterpret_cast<void**>(shell->automation.Put()))) &&
-        shell->automation) {
-        uia::IUIAutomationTreeWalker* walker = nullptr;
-        if (SUCCEEDED(shell->automation->get_RawViewWalker(&walker)) && walker)
-            shell->rawWalker = ComPtr<uia::IUIAutomationTreeWalker>::Adopt(walker);
-    } else {
-        shell->automation.Reset();
-    }
+    UiaObjects uiaObjects = CreateUiAutomation(::CoCreateInstance);
+    shell->automation = std::move(uiaObjects.automation);
+    shell->rawWalker = std::move(uiaObjects.rawWalker);
 
     MonoTime started = clock.Now();
 
