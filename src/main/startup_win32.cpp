@@ -138,7 +138,14 @@ int RunTessel() {
     }
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         // Another instance runs: ask it to show its settings window, then leave.
-        if (HWND running = ::FindWindowW(kMainClass, nullptr)) ::PostMessageW(running, kWmShowSettings, 0, 0);
+        // The user started us, so we may let it take the foreground: without
+        // that its window would only flash in the taskbar.
+        if (HWND running = ::FindWindowW(kMainClass, nullptr)) {
+            DWORD runningProcess = 0;
+            if (::GetWindowThreadProcessId(running, &runningProcess) && runningProcess)
+                ::AllowSetForegroundWindow(runningProcess);
+            ::PostMessageW(running, kWmShowSettings, 0, 0);
+        }
         return 0;
     }
 
