@@ -5,6 +5,7 @@
 #include <oleacc.h>
 
 #include "common/raii_win32.h"
+#include "platform/system_library_win32.h"
 
 namespace tessel {
 namespace {
@@ -17,9 +18,12 @@ constexpr LONG kObjIdCaret = -8;  // OBJID_CARET
 }  // namespace
 
 std::optional<AccessibleBox> Win32Accessibility::CaretLocation(WindowId window) noexcept {
+    using ObjectFromWindowFn = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+    static const auto objectFromWindow = SystemFunction<ObjectFromWindowFn>(L"oleacc.dll", "AccessibleObjectFromWindow");
+    if (!objectFromWindow) return std::nullopt;
     ComPtr<IAccessible> object;
-    if (FAILED(::AccessibleObjectFromWindow(ToHwnd(window), static_cast<DWORD>(kObjIdCaret), kIidIAccessible,
-                                            reinterpret_cast<void**>(object.Put()))) ||
+    if (FAILED(objectFromWindow(ToHwnd(window), static_cast<DWORD>(kObjIdCaret), kIidIAccessible,
+                                reinterpret_cast<void**>(object.Put()))) ||
         !object)
         return std::nullopt;
     VARIANT self;
