@@ -47,7 +47,6 @@ struct AppState {
     Processes* processes = nullptr;
     CaretSources* caretSources = nullptr;
     Automation* automation = nullptr;  // never null once wired; NoAutomation where absent
-    ImeHostDiscovery* imeHosts = nullptr;
     WinEventCoalescer* coalescer = nullptr;  // the process-wide one in the program
     ShellResources* shell = nullptr;
 

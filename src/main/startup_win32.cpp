@@ -123,7 +123,6 @@ int RunTessel() {
     // The accessibility, Outlook, console and UI Automation caret sources are
     // not reached yet: every one of them answers "not found".
     static CaretSources caretSources;
-    static NoImeHostDiscovery imeHosts;
     static Win32Automation automation;
 
     DeclareDpiAwareness();
@@ -193,7 +192,6 @@ int RunTessel() {
     state->caretSources = &caretSources;
     automation.Attach(shell->automation.Get(), shell->rawWalker.Get());
     state->automation = &automation;
-    state->imeHosts = &imeHosts;
     state->coalescer = &ProcessWinEventCoalescer();
     state->shell = shell.release();
     state->instance = reinterpret_cast<std::uintptr_t>(instance);
