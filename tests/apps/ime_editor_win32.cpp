@@ -12,6 +12,10 @@
 //                wParam 2  open it in alphanumeric conversion
 //                returns 1 when the open status was set
 //   WM_APP + 21            returns the thread's keyboard layout (HKL)
+// The thread's IME window answers WM_IME_CONTROL open-status and
+// conversion-mode queries from the input context, as Windows' IME window
+// does. Wine 8's answers 0 to every such query until the IME is first opened
+// and 1 to every one after, whatever the state.
 #include <windows.h>
 #include <imm.h>
 
@@ -22,8 +26,26 @@ namespace {
 
 constexpr UINT kSetImeMessage = WM_APP + 20;
 constexpr UINT kLayoutMessage = WM_APP + 21;
+constexpr WPARAM kImcGetConversionMode = 0x0001;
+constexpr WPARAM kImcGetOpenStatus = 0x0005;
 
 HWND g_edit = nullptr;
+WNDPROC g_imeProc = nullptr;
+
+LRESULT CALLBACK ImeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_IME_CONTROL && (wParam == kImcGetOpenStatus || wParam == kImcGetConversionMode)) {
+        HIMC context = ::ImmGetContext(g_edit);
+        if (!context) return 0;
+        DWORD conversion = 0;
+        DWORD sentence = 0;
+        LRESULT result = wParam == kImcGetOpenStatus
+                             ? ::ImmGetOpenStatus(context)
+                             : (::ImmGetConversionStatus(context, &conversion, &sentence) ? conversion : 0);
+        ::ImmReleaseContext(g_edit, context);
+        return result;
+    }
+    return ::CallWindowProcW(g_imeProc, window, message, wParam, lParam);
+}
 
 LRESULT SetIme(WPARAM request) {
     HIMC context = ::ImmGetContext(g_edit);
@@ -89,6 +111,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     g_edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 440, 30, main, nullptr,
                                instance, nullptr);
     if (!g_edit) return 1;
+    if (HWND ime = ::ImmGetDefaultIMEWnd(g_edit)) {
+        g_imeProc = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(ime, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ImeWindowProc)));
+    }
     ::ShowWindow(main, SW_SHOWNORMAL);
     ::SetForegroundWindow(main);
     ::SetFocus(g_edit);

@@ -196,6 +196,8 @@ TEST(ImeAdapterLive, AnotherProcesssImeWindowIsFoundThroughItsThreadAndAnswers) 
     EXPECT_EQ(ime.SendImeControl(id, kImcGetOpenStatus), std::optional<std::uintptr_t>(0));
     ASSERT_EQ(::SendMessageW(editor.Window(), kSetImeMessage, 1, 0), 1);
     EXPECT_EQ(ime.SendImeControl(id, kImcGetOpenStatus), std::optional<std::uintptr_t>(1));
+    ASSERT_EQ(::SendMessageW(editor.Window(), kSetImeMessage, 0, 0), 1);
+    EXPECT_EQ(ime.SendImeControl(id, kImcGetOpenStatus), std::optional<std::uintptr_t>(0));
 }
 
 TEST(ImeAdapterLive, ThreadWithoutAnImeWindowHasNone) {
