@@ -102,32 +102,23 @@ private:
 
 // The process's windows as the query lists them: each top-level window in
 // enumeration order, followed by its descendants of the same process.
-std::vector<WindowId> WindowsOfProcess(DWORD pid) {
-    struct Walk {
-        DWORD pid;
-        std::vector<WindowId> windows;
-    } walk{pid, {}};
-    ::EnumWindows(
-        [](HWND top, LPARAM param) noexcept -> BOOL {
-            auto* w = reinterpret_cast<Walk*>(param);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(top, &pid);
-            if (pid != w->pid) return TRUE;
-            w->windows.push_back(ToWindowId(top));
-            ::EnumChildWindows(
-                top,
-                [](HWND child, LPARAM p) noexcept -> BOOL {
-                    auto* w = reinterpret_cast<Walk*>(p);
-                    DWORD pid = 0;
-                    ::GetWindowThreadProcessId(child, &pid);
-                    if (pid == w->pid) w->windows.push_back(ToWindowId(child));
-                    return TRUE;
-                },
-                param);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&walk));
-    return walk.windows;
+std::vector<WindowId> WindowsOfProcess(Desktop& desktop, std::uint32_t pid) {
+    std::vector<WindowId> windows;
+    auto ofProcess = [&](WindowId w) {
+        std::uint32_t owner = 0;
+        desktop.WindowThreadProcessId(w, &owner);
+        return owner == pid;
+    };
+    desktop.EnumTopLevelWindows([&](WindowId top) {
+        if (!ofProcess(top)) return true;
+        windows.push_back(top);
+        desktop.EnumChildWindows(top, [&](WindowId child) {
+            if (ofProcess(child)) windows.push_back(child);
+            return true;
+        });
+        return true;
+    });
+    return windows;
 }
 
 TEST(ImeHostsLive, HostProcessesAreFoundByTheirWholeNameInAnyCase) {
@@ -158,7 +149,7 @@ TEST(ImeHostsLive, HostWindowsAreListedInEnumerationOrderWithTheirChildren) {
     DiscoverImeHosts(state, list, desktop, processes, ::GetCurrentProcessId(), host.Id(), true, clock.Now());
     // The focused host's windows come first; the other hosts' (Wine's own
     // explorer.exe) follow.
-    const std::vector<WindowId> own = WindowsOfProcess(host.Id());
+    const std::vector<WindowId> own = WindowsOfProcess(desktop, host.Id());
     ASSERT_GE(list.Windows.size(), own.size());
     EXPECT_EQ(std::vector<WindowId>(list.Windows.begin(), list.Windows.begin() + own.size()), own);
     for (std::size_t i = own.size(); i < list.Windows.size(); ++i) {
