@@ -27,8 +27,8 @@ constexpr std::array<HostName, 6> kHostNames{{
 }};
 
 std::vector<WindowId> BuildHostWindows(Desktop& desktop, const std::vector<HostProcess>& hosts) {
-    CandidateList list;
     if (hosts.empty()) return {};
+    CandidateList list;
     // One walk over the top-level windows serves every host process.
     std::unordered_map<std::uint32_t, std::vector<WindowId>> topLevel;
     for (const HostProcess& h : hosts) topLevel[h.ProcessId];
