@@ -53,7 +53,6 @@ struct AppState {
     Console* console = nullptr;
     Automation* automation = nullptr;  // never null once wired; NoAutomation where absent
     OutlookAutomation* outlook = nullptr;
-    ImeHostDiscovery* imeHosts = nullptr;
     WinEventCoalescer* coalescer = nullptr;  // the process-wide one in the program
     ShellResources* shell = nullptr;
 

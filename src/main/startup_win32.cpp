@@ -125,7 +125,6 @@ int RunTessel() {
     static Win32Processes processes;
     static Win32Accessibility accessibility;
     static Win32Console console;
-    static NoImeHostDiscovery imeHosts;
     static Win32Automation automation;
     static Win32Outlook outlook;
 
@@ -199,7 +198,6 @@ int RunTessel() {
     automation.Attach(shell->automation.Get(), shell->rawWalker.Get());
     state->automation = &automation;
     state->outlook = &outlook;
-    state->imeHosts = &imeHosts;
     state->coalescer = &ProcessWinEventCoalescer();
     state->shell = shell.release();
     state->instance = reinterpret_cast<std::uintptr_t>(instance);

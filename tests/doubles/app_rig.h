@@ -33,6 +33,7 @@ public:
     std::uint32_t currentProcessId = 1;
     int snapshots = 0;
     int lookups = 0;
+    int sessionReads = 0;
 };
 
 // A window of one thread and process; top-level when it has no parent.
