@@ -21,6 +21,7 @@
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "main/editability_decision.h"
+#include "main/focus_snapshot.h"
 #include "main/scheduling_state.h"
 #include "main/shell_host_state.h"
 #include "main/win_event_coalescer.h"
@@ -80,6 +81,7 @@ struct AppState {
     CaretLocatorState caretLocator;
     EditabilityVerdict editabilityVerdict;
     CaretInfo lastCaret;
+    std::optional<FocusSnapshot> lastFullUpdateTarget;  // what the last FullUpdate looked at
     bool CaretNearTop = false;
     std::optional<Rect> KeepOutRect;
     WindowId imeHostWindow = kNoWindow;
