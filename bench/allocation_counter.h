@@ -1,6 +1,6 @@
 #pragma once
-// Counts heap allocations made through the global operator new while a
-// CountAllocations scope is open; the benchmarks report them per operation.
+// Counts every heap allocation made through the global operator new of the
+// benchmark binary; the benchmarks report them per operation.
 #include <cstdint>
 
 namespace tessel::bench {
@@ -13,7 +13,7 @@ public:
     ~CountAllocations();
     CountAllocations(const CountAllocations&) = delete;
     CountAllocations& operator=(const CountAllocations&) = delete;
-    // Allocations since the scope opened.
+    // Allocations since this object was made.
     std::uint64_t Count() const { return AllocationCount() - start_; }
 
 private:

@@ -69,9 +69,9 @@ struct Rig : testing::AppRig {
                 editor.messageReplies[2140] = 1;  // SCI_GETREADONLY: read-only
                 desktop.AddWindow(kChild, editor);
                 info.focus = info.caret = kChild;
-                sources.automation = true;
-                sources.focused = 10;
-                sources.elements[10].editability = Editability::TextInput;
+                automation.present = true;
+                automation.focused = 10;
+                automation.Add(10).Editable().Rect(110, 140, 580, 350);
                 break;
             }
             case Target::Browser:
