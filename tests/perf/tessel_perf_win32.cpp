@@ -4,6 +4,7 @@
 //   caret follow: a typed character -> the badge window moved, once in notepad
 //   (Wine's notepad raises no caret events, so this is the poll) and once in
 //   caret_editor.exe, whose caret announces its moves as Windows' does;
+//   call cost: wake-ups per window-manager call under Wine;
 //   memory: private bytes of Tessel and of a do-nothing message-loop program
 //   at rest after start-up;
 //   idle cost: wake-ups (context switches of all threads) and CPU time of both
@@ -18,7 +19,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cctype>
+#include <cstring>
 #include <cwchar>
+#include <functional>
 #include <cwctype>
 #include <optional>
 #include <string>
@@ -359,14 +362,65 @@ std::optional<long long> PrivateBytes(DWORD processId) {
     return static_cast<long long>(counters.PrivateUsage);
 }
 
-double Kib(std::optional<long long> bytes) { return bytes ? static_cast<double>(*bytes) / 1024.0 : -1.0; }
+std::string KibText(std::optional<long long> bytes) {
+    // Wine 8 answers GetProcessMemoryInfo for another process with zeros.
+    if (!bytes || *bytes <= 0) return "n/a";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f KiB", static_cast<double>(*bytes) / 1024.0);
+    return text;
+}
 
 void ReportMemory(const char* when, DWORD tesselPid, const LinuxProcess& tessel, DWORD idlePid,
                   const LinuxProcess& idle) {
-    std::printf("%-20s %s: private bytes (Windows PrivateUsage) Tessel %.0f KiB, idle_loop %.0f KiB; "
-                "private resident (Linux smaps) Tessel %.0f KiB, idle_loop %.0f KiB\n",
-                "memory", when, Kib(PrivateBytes(tesselPid)), Kib(PrivateBytes(idlePid)), Kib(tessel.PrivateResident()),
-                Kib(idle.PrivateResident()));
+    std::printf("%-20s %s: private resident (Linux smaps_rollup) Tessel %s, idle_loop %s; "
+                "PrivateUsage (GetProcessMemoryInfo) Tessel %s, idle_loop %s\n",
+                "memory", when, KibText(tessel.PrivateResident()).c_str(), KibText(idle.PrivateResident()).c_str(),
+                KibText(PrivateBytes(tesselPid)).c_str(), KibText(PrivateBytes(idlePid)).c_str());
+}
+
+// Context switches of the calling thread, read from Linux.
+long long OwnSwitches() {
+    const std::string status = ReadWholeFile(L"Z:\\proc\\thread-self\\status");
+    long long total = 0;
+    for (const char* key : {"\nvoluntary_ctxt_switches:", "\nnonvoluntary_ctxt_switches:"}) {
+        const std::size_t at = status.find(key);
+        if (at != std::string::npos) total += std::strtoll(status.c_str() + at + std::strlen(key), nullptr, 10);
+    }
+    return total;
+}
+
+// Under Wine most window-manager queries are a round trip to the wineserver,
+// which blocks the caller once: what each call costs in wake-ups explains the
+// idle figure. The reading of /proc itself is measured and subtracted.
+void MeasureCallCosts(HWND window) {
+    constexpr int kCalls = 100;
+    auto perCall = [&](const std::function<void()>& call) {
+        const long long before = OwnSwitches();
+        for (int i = 0; i < kCalls; ++i) call();
+        return static_cast<double>(OwnSwitches() - before) / kCalls;
+    };
+    const double reading = perCall([] {});
+    DWORD pid = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(window, &pid);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    wchar_t name[128];
+    const struct {
+        const char* name;
+        std::function<void()> call;
+    } calls[] = {
+        {"GetForegroundWindow", [] { ::GetForegroundWindow(); }},
+        {"GetGUIThreadInfo", [&] { ::GetGUIThreadInfo(thread, &info); }},
+        {"GetWindowThreadProcessId", [&] { ::GetWindowThreadProcessId(window, &pid); }},
+        {"GetClassNameW", [&] { ::GetClassNameW(window, name, 128); }},
+        {"GetParent", [&] { ::GetParent(window); }},
+        {"GetSystemMetrics", [] { ::GetSystemMetrics(SM_CXVIRTUALSCREEN); }},
+        {"MonitorFromPoint", [] { ::MonitorFromPoint(POINT{10, 10}, MONITOR_DEFAULTTONEAREST); }},
+        {"GetKeyboardLayout", [&] { ::GetKeyboardLayout(thread); }},
+    };
+    std::printf("%-20s wake-ups per call in this process (%d calls each):", "call cost", kCalls);
+    for (const auto& c : calls) std::printf(" %s %.2f;", c.name, perCall(c.call) - reading);
+    std::printf("\n");
 }
 
 // Both processes over the same idle stretch, which starts 15 s after
@@ -433,6 +487,7 @@ int Run(const Options& options) {
 
     std::printf("Tessel.exe next to notepad under Wine\n");
     ReportMemory("at rest after start-up", tessel.Proc().Id(), tesselLinux, idle.Id(), idleLinux);
+    MeasureCallCosts(notepad.Window());
     MeasureKeystrokeToRedraw(badge, options.presses);
     std::fflush(stdout);
     notepad.Focus();
