@@ -124,7 +124,6 @@ int RunTessel() {
     // The accessibility and console caret sources are not reached yet: each
     // answers "not found".
     static CaretSources caretSources;
-    static NoImeHostDiscovery imeHosts;
     static Win32Automation automation;
     static Win32Outlook outlook;
 
@@ -137,7 +136,14 @@ int RunTessel() {
     }
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         // Another instance runs: ask it to show its settings window, then leave.
-        if (HWND running = ::FindWindowW(kMainClass, nullptr)) ::PostMessageW(running, kWmShowSettings, 0, 0);
+        // The user started us, so we may let it take the foreground: without
+        // that its window would only flash in the taskbar.
+        if (HWND running = ::FindWindowW(kMainClass, nullptr)) {
+            DWORD runningProcess = 0;
+            if (::GetWindowThreadProcessId(running, &runningProcess) && runningProcess)
+                ::AllowSetForegroundWindow(runningProcess);
+            ::PostMessageW(running, kWmShowSettings, 0, 0);
+        }
         return 0;
     }
 
@@ -190,7 +196,6 @@ int RunTessel() {
     automation.Attach(shell->automation.Get(), shell->rawWalker.Get());
     state->automation = &automation;
     state->outlook = &outlook;
-    state->imeHosts = &imeHosts;
     state->coalescer = &ProcessWinEventCoalescer();
     state->shell = shell.release();
     state->instance = reinterpret_cast<std::uintptr_t>(instance);
