@@ -1,31 +1,19 @@
 // ResolveUiaCaret over scripted element trees: a browser page whose caret sits
 // two levels below the focused element, an Office-like document, and an empty
 // search field. Per search: time, platform calls, elements visited and heap
-// allocations (counted by the replacement operator new below, which serves
-// the whole benchmark binary).
+// allocations (counted by the replacement operator new of
+// allocation_counter.cpp, which serves the whole benchmark binary).
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <new>
 
+#include "allocation_counter.h"
 #include "doubles/fake_clock.h"
 #include "doubles/scripted_automation.h"
 #include "doubles/scripted_desktop.h"
 #include "editability/uia_caret_search.h"
 
-namespace {
-std::size_t g_allocations = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"  // malloc above, free here
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 #pragma GCC diagnostic pop
 
 namespace {
@@ -125,9 +113,9 @@ void ResolveUiaCaretBench(benchmark::State& st, Scene scene) {
     std::size_t allocations = 0;
     for (auto _ : st) {
         bench.rig.a.ResetCounts();
-        const std::size_t before = g_allocations;
+        const std::uint64_t before = tessel::bench::AllocationCount();
         const UiaCaret c = bench.Search();
-        allocations += g_allocations - before;
+        allocations += tessel::bench::AllocationCount() - before;
         visited += bench.rig.a.ElementsAsked();
         benchmark::DoNotOptimize(c);
         st.PauseTiming();

@@ -1,16 +1,20 @@
-// The three update operations on the scripted desktop for three kinds of
-// target: a standard edit control, a browser-like window whose render widget
-// has no system caret (UI Automation answers), and a classic console. Each
-// iteration runs one operation in its steady state; the counters give the
-// platform calls it made per run (window manager, IME, badge window and
-// drawing, caret sources such as UI Automation), and "cold_*" those of the
-// first full update on a fresh state. Time per iteration is the time per
-// operation, including the scripted doubles' bookkeeping and the counting.
+// The three update operations on the scripted desktop for four kinds of
+// target: a standard edit control, a read-only Scintilla editor (which
+// UI Automation calls editable, so the badge shows), a browser-like window
+// whose render widget has no system caret (UI Automation answers), and a
+// classic console. Each iteration runs one operation in its steady state; the
+// counters give the platform calls it made per run (window manager, IME,
+// badge window and drawing, caret sources such as UI Automation), the
+// messages sent to other windows ("sends"), the heap allocations of the
+// operation ("allocs"), and "cold_*" those of the first full update on a
+// fresh state. Time per iteration is the time per operation, including the
+// scripted doubles' bookkeeping and the counting.
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <optional>
 
+#include "allocation_counter.h"
 #include "doubles/app_rig.h"
 #include "main/app_state.h"
 #include "main/app_state_ops.h"
@@ -21,7 +25,7 @@ namespace {
 
 using testing::ScriptedWindow;
 
-enum class Target { Edit, Browser, Console };
+enum class Target { Edit, Scintilla, Browser, Console };
 enum class Operation { Full, Mode, Caret };
 
 constexpr WindowId kFrame = 0x100;
@@ -59,6 +63,17 @@ struct Rig : testing::AppRig {
                 desktop.AddWindow(kChild, Win(u"Edit", kFrame, Rect{110, 140, 690, 490}));
                 info.focus = info.caret = kChild;
                 break;
+            case Target::Scintilla: {
+                desktop.AddWindow(kFrame, Win(u"Notepad++", kNoWindow, Rect{100, 100, 700, 500}));
+                ScriptedWindow editor = Win(u"Scintilla", kFrame, Rect{110, 140, 690, 490});
+                editor.messageReplies[2140] = 1;  // SCI_GETREADONLY: read-only
+                desktop.AddWindow(kChild, editor);
+                info.focus = info.caret = kChild;
+                automation.present = true;
+                automation.focused = 10;
+                automation.Add(10).Editable().Rect(110, 140, 580, 350);
+                break;
+            }
             case Target::Browser:
                 desktop.AddWindow(kFrame, Win(u"Chrome_WidgetWin_1", kNoWindow, Rect{0, 0, 1200, 900}));
                 desktop.AddWindow(kChild, Win(u"Chrome_RenderWidgetHostHWND", kFrame, Rect{0, 80, 1200, 900}));
@@ -84,7 +99,8 @@ struct Rig : testing::AppRig {
     void MoveCaret() {
         caretX = caretX == 40 ? 48 : 40;
         switch (target) {
-            case Target::Edit: {
+            case Target::Edit:
+            case Target::Scintilla: {
                 GuiThreadInfo info;
                 info.active = kFrame;
                 info.focus = info.caret = kChild;
@@ -112,8 +128,10 @@ struct Rig : testing::AppRig {
 };
 
 struct Totals {
-    double desktop = 0, ime = 0, badge = 0, caretSources = 0;
-    void Add(Rig& rig) {
+    double desktop = 0, ime = 0, badge = 0, caretSources = 0, sends = 0, allocations = 0;
+    void Add(Rig& rig, std::uint64_t allocs) {
+        allocations += static_cast<double>(allocs);
+        sends += rig.desktop.Calls("SendMessageWithTimeout");
         desktop += rig.desktop.TotalCalls();
         ime += rig.ime.TotalCalls();
         badge += BadgeCalls(rig.badge);
@@ -127,13 +145,18 @@ struct Totals {
 void UpdateCycle(benchmark::State& bm, Target target, Operation op) {
     Rig rig(target);
     rig.ResetCalls();
-    FullUpdate(rig.state);
+    std::uint64_t coldAllocations = 0;
+    {
+        bench::CountAllocations counting;
+        FullUpdate(rig.state);
+        coldAllocations = counting.Count();
+    }
     if (!rig.state.badge.Visible) {
         bm.SkipWithError("the scripted target shows no badge");
         return;
     }
     Totals cold;
-    cold.Add(rig);
+    cold.Add(rig, coldAllocations);
 
     // Steady state as the poll sees it: a full update each second, a mode
     // check each half second, a caret refresh after each 100 ms of typing.
@@ -143,13 +166,18 @@ void UpdateCycle(benchmark::State& bm, Target target, Operation op) {
     for (auto _ : bm) {
         rig.clock.AdvanceMs(stepMs);
         if (op == Operation::Caret) rig.MoveCaret();
-        switch (op) {
-            case Operation::Full: FullUpdate(rig.state); break;
-            case Operation::Mode: RefreshMode(rig.state); break;
-            case Operation::Caret: benchmark::DoNotOptimize(RefreshCaret(rig.state)); break;
+        std::uint64_t allocations = 0;
+        {
+            bench::CountAllocations counting;
+            switch (op) {
+                case Operation::Full: FullUpdate(rig.state); break;
+                case Operation::Mode: RefreshMode(rig.state); break;
+                case Operation::Caret: benchmark::DoNotOptimize(RefreshCaret(rig.state)); break;
+            }
+            allocations = counting.Count();
         }
         shown = shown && rig.state.badge.Visible;
-        steady.Add(rig);
+        steady.Add(rig, allocations);
     }
     if (!shown) bm.SkipWithError("the badge disappeared during the run");
     const auto perRun = benchmark::Counter::kAvgIterations;
@@ -157,6 +185,9 @@ void UpdateCycle(benchmark::State& bm, Target target, Operation op) {
     bm.counters["ime"] = benchmark::Counter(steady.ime, perRun);
     bm.counters["badge"] = benchmark::Counter(steady.badge, perRun);
     bm.counters["caret_src"] = benchmark::Counter(steady.caretSources, perRun);
+    bm.counters["sends"] = benchmark::Counter(steady.sends, perRun);
+    bm.counters["allocs"] = benchmark::Counter(steady.allocations, perRun);
+    bm.counters["cold_allocs"] = static_cast<double>(coldAllocations);
     bm.counters["cold_desktop"] = cold.desktop;
     bm.counters["cold_ime"] = cold.ime;
     bm.counters["cold_badge"] = cold.badge;
@@ -166,6 +197,9 @@ void UpdateCycle(benchmark::State& bm, Target target, Operation op) {
 BENCHMARK_CAPTURE(UpdateCycle, Edit_FullUpdate, Target::Edit, Operation::Full);
 BENCHMARK_CAPTURE(UpdateCycle, Edit_RefreshMode, Target::Edit, Operation::Mode);
 BENCHMARK_CAPTURE(UpdateCycle, Edit_RefreshCaret, Target::Edit, Operation::Caret);
+BENCHMARK_CAPTURE(UpdateCycle, Scintilla_FullUpdate, Target::Scintilla, Operation::Full);
+BENCHMARK_CAPTURE(UpdateCycle, Scintilla_RefreshMode, Target::Scintilla, Operation::Mode);
+BENCHMARK_CAPTURE(UpdateCycle, Scintilla_RefreshCaret, Target::Scintilla, Operation::Caret);
 BENCHMARK_CAPTURE(UpdateCycle, Browser_FullUpdate, Target::Browser, Operation::Full);
 BENCHMARK_CAPTURE(UpdateCycle, Browser_RefreshMode, Target::Browser, Operation::Mode);
 BENCHMARK_CAPTURE(UpdateCycle, Browser_RefreshCaret, Target::Browser, Operation::Caret);

@@ -16,10 +16,9 @@ constexpr std::uint32_t kDefaultDpi = 96;
 bool ForegroundIsOfficeDialog(BadgePlatform& platform) {
     const WindowId fg = platform.ForegroundWindow();
     if (!fg) return false;
-    const std::u16string name = platform.ClassName64(fg);
-    constexpr std::u16string_view prefix = u"bosa_sdm_xl";
-    if (name.size() < prefix.size()) return false;
-    return EqualsIgnoreAsciiCase(std::u16string_view(name).substr(0, prefix.size()), prefix);
+    ClassNameBuffer name;
+    platform.ClassName64(fg, name);
+    return name.StartsWith("bosa_sdm_xl");
 }
 
 void ApplyTopmostRule(BadgeState& badge, BadgePlatform& platform, Point p) {

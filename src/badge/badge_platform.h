@@ -9,6 +9,7 @@
 
 #include "badge/badge_state.h"
 #include "badge/badge_geometry.h"
+#include "common/class_name.h"
 #include "platform/types.h"
 
 namespace tessel {
@@ -38,8 +39,8 @@ public:
     virtual WindowId ForegroundWindow() = 0;
     // GetDpiForWindow; 0 when it fails.
     virtual std::uint32_t DpiForWindow(WindowId window) = 0;
-    // GetClassNameW into a 64-character buffer; empty on failure.
-    virtual std::u16string ClassName64(WindowId window) = 0;
+    // GetClassNameW into the first 64 units of `out`; empty on failure.
+    virtual void ClassName64(WindowId window, ClassNameBuffer& out) = 0;
     virtual VirtualScreenMetrics VirtualScreen() = 0;
     // GetKeyState bit 0: the key's toggle state.
     virtual bool KeyToggled(int virtualKey) = 0;

@@ -179,12 +179,9 @@ std::uint32_t Win32BadgePlatform::DpiForWindow(WindowId window) {
     return window ? ::GetDpiForWindow(ToHwnd(window)) : 0;
 }
 
-std::u16string Win32BadgePlatform::ClassName64(WindowId window) {
-    if (!window) return {};
-    wchar_t buffer[64];
-    const int n = ::GetClassNameW(ToHwnd(window), buffer, 64);
-    if (n <= 0) return {};
-    return std::u16string(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(n));
+void Win32BadgePlatform::ClassName64(WindowId window, ClassNameBuffer& out) {
+    const int n = window ? ::GetClassNameW(ToHwnd(window), reinterpret_cast<wchar_t*>(out.units.data()), 64) : 0;
+    out.size = n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
 VirtualScreenMetrics Win32BadgePlatform::VirtualScreen() {

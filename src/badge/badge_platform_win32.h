@@ -10,7 +10,7 @@ public:
     std::optional<std::uint32_t> EffectiveDpi(MonitorId monitor) override;
     WindowId ForegroundWindow() override;
     std::uint32_t DpiForWindow(WindowId window) override;
-    std::u16string ClassName64(WindowId window) override;
+    void ClassName64(WindowId window, ClassNameBuffer& out) override;
     VirtualScreenMetrics VirtualScreen() override;
     bool KeyToggled(int virtualKey) override;
     void MoveTopmost(WindowId window, Point position) override;

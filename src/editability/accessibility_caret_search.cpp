@@ -28,7 +28,7 @@ ChildCaretSearch SearchChildCarets(Desktop& desktop, Accessibility& accessibilit
     if (host == kNoWindow) return result;
     desktop.EnumChildWindows(host, [&](WindowId child) {
         if (!desktop.IsWindowEnabled(child)) return true;
-        const std::string c = LowerClassName(desktop, child);
+        const LowerClassText c = LowerClassName(desktop, child);
         if (c != "edit" && c != "edtbx") return true;
         if (!result.fallback.Found) result.fallback = EditWindowGuess(desktop, child);
         if (CaretInfo p = PlausibleCaretOf(desktop, accessibility, child); p.Found) {

@@ -232,7 +232,9 @@ bool InTopBand(Desktop& desktop, const CaretInfo& p, WindowId window) {
 bool EvaluateNativeEditFirst(Desktop& desktop, TargetMemo& memo, const FocusSnapshot& snapshot) {
     memo.NativeEditFirst =
         (snapshot.caret != kNoWindow && StandardControlRule(desktop, snapshot.caret) == ControlVerdict::Editable) ||
-        (snapshot.focus != kNoWindow && StandardControlRule(desktop, snapshot.focus) == ControlVerdict::Editable);
+        // The same window answers the same; a Scintilla editor would be asked twice.
+        (snapshot.focus != kNoWindow && snapshot.focus != snapshot.caret &&
+         StandardControlRule(desktop, snapshot.focus) == ControlVerdict::Editable);
     memo.Evaluated = true;
     return memo.NativeEditFirst;
 }

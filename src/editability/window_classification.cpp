@@ -51,9 +51,10 @@ bool IsAsciiSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\
 
 }  // namespace
 
-std::string LowerClassName(Desktop& desktop, WindowId window) {
-    if (window == kNoWindow) return {};
-    return AsciiLowerCopy(Utf16ToUtf8(desktop.ClassName(window)));
+LowerClassText LowerClassName(Desktop& desktop, WindowId window) {
+    ClassNameBuffer name;
+    if (window != kNoWindow) desktop.ReadClassName(window, name);
+    return LowerClassText(name);
 }
 
 ForegroundClass ClassifyClassName(std::string_view c) {
@@ -83,7 +84,7 @@ bool IsWindowScopeClass(std::string_view c) { return StartsWith(c, "chrome_widge
 
 ControlVerdict StandardControlRule(Desktop& desktop, WindowId window) {
     if (!desktop.IsWindowEnabled(window)) return ControlVerdict::ReadOnly;
-    const std::string c = LowerClassName(desktop, window);
+    const LowerClassText c = LowerClassName(desktop, window);
     if (c.empty()) return ControlVerdict::Unknown;
     if (c == "edit" || StartsWith(c, "richedit")) {
         return (desktop.WindowLongPtr(window, kGwlStyle) & kEsReadOnly) ? ControlVerdict::ReadOnly
@@ -117,7 +118,7 @@ bool IsOutlookPane(Desktop& desktop, WindowId window) {
 }
 
 bool IsExcelWindow(Desktop& desktop, WindowId window) {
-    return FirstOfSelfRootOwner(desktop, window, [](const std::string& c) {
+    return FirstOfSelfRootOwner(desktop, window, [](std::string_view c) {
                return c == "xlmain" || IsExcelDialogClass(c);
            }) != kNoWindow;
 }
@@ -127,7 +128,7 @@ RuleWindow ExcelDialogRule(Desktop& desktop, TargetMemo& memo, const FocusSnapsh
 
     RuleWindow answer;
     for (WindowId w : {snapshot.focus, snapshot.caret, snapshot.foreground}) {
-        WindowId v = FirstOfSelfRootOwner(desktop, w, [](const std::string& c) { return IsExcelDialogClass(c); });
+        WindowId v = FirstOfSelfRootOwner(desktop, w, [](std::string_view c) { return IsExcelDialogClass(c); });
         if (v != kNoWindow) {
             answer = {true, v};
             break;
@@ -157,7 +158,7 @@ RuleWindow ExcelCaretOwnerRule(Desktop& desktop, TargetMemo& memo, const FocusSn
     if (IsExcelWindow(desktop, snapshot.foreground)) {
         auto owner = [&](WindowId w) {
             if (!desktop.IsWindowEnabled(w)) return false;
-            const std::string c = LowerClassName(desktop, w);
+            const LowerClassText c = LowerClassName(desktop, w);
             if (c != "excel6" && c != "excel<" && c != "edtbx") return false;
             answer = {true, w};
             return true;
@@ -208,7 +209,7 @@ CaretInfo ExcelFieldEstimate(UiaEnv& env, TargetMemo& memo, const FocusSnapshot&
 }
 
 CaretInfo EditWindowGuess(Desktop& desktop, WindowId window) {
-    const std::string c = LowerClassName(desktop, window);
+    const LowerClassText c = LowerClassName(desktop, window);
     if (c != "edit" && c != "edtbx") return {};
     const auto r = desktop.WindowRect(window);
     if (!r || r->left >= r->right || r->top >= r->bottom) return {};

@@ -9,14 +9,15 @@
 #include "editability/caret_info.h"
 #include "editability/caret_locator_state.h"
 #include "editability/uia_state.h"
+#include "common/class_name.h"
 #include "main/focus_snapshot.h"
 #include "platform/desktop.h"
 
 namespace tessel {
 
-// A window's class name as lower-cased (ASCII only) UTF-8; empty when it
-// cannot be read.
-std::string LowerClassName(Desktop& desktop, WindowId window);
+// A window's class name lower-cased in ASCII, in a fixed buffer (no
+// allocation); empty when it cannot be read.
+LowerClassText LowerClassName(Desktop& desktop, WindowId window);
 
 // The seven flags for a lower-cased class name (empty: all false).
 ForegroundClass ClassifyClassName(std::string_view lowerClass);

@@ -2,6 +2,7 @@
 
 #include "badge/badge.h"
 #include "main/app_state_ops.h"
+#include "main/shell_surface.h"
 #include "main/update_cycle.h"
 
 namespace tessel {
@@ -38,5 +39,12 @@ bool AppSchedulerHost::ShutdownDone() const { return state_.shutdownDone; }
 bool AppSchedulerHost::RawInputRegistered() const { return state_.rawInputRegistered; }
 bool AppSchedulerHost::AllHooksInstalled() const { return state_.HooksComplete(); }
 WindowId AppSchedulerHost::MainWindow() const { return state_.mainWindow; }
+
+bool AppSchedulerHost::TargetUnchangedSinceFullUpdate() {
+    if (!state_.lastFullUpdateTarget || !state_.desktop) return false;
+    // Thread 0 asks for the foreground thread: one query instead of three.
+    const std::optional<GuiThreadInfo> now = state_.desktop->GuiThreadInfoOf(0);
+    return now && SameTarget(*state_.lastFullUpdateTarget, *now);
+}
 
 }  // namespace tessel

@@ -27,6 +27,7 @@ public:
     bool RawInputRegistered() const override;
     bool AllHooksInstalled() const override;
     WindowId MainWindow() const override;
+    bool TargetUnchangedSinceFullUpdate() override;
 
 private:
     AppState& state_;

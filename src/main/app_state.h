@@ -23,6 +23,7 @@
 #include "platform/console.h"
 #include "platform/desktop.h"
 #include "main/editability_decision.h"
+#include "main/focus_snapshot.h"
 #include "main/scheduling_state.h"
 #include "main/shell_host_state.h"
 #include "main/win_event_coalescer.h"
@@ -85,6 +86,7 @@ struct AppState {
     EditabilityVerdict editabilityVerdict;
     OutlookAnswerCache outlookAnswer;
     CaretInfo lastCaret;
+    std::optional<FocusSnapshot> lastFullUpdateTarget;  // what the last FullUpdate looked at
     bool CaretNearTop = false;
     std::optional<Rect> KeepOutRect;
     WindowId imeHostWindow = kNoWindow;

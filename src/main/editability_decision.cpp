@@ -39,7 +39,8 @@ bool ComputeVerdict(const EditabilityInputs& in) {
     Desktop& desktop = in.desktop;
     const FocusSnapshot& s = in.snapshot;
     std::optional<std::uint8_t> outlookAnswer;
-    for (WindowId w : {s.caret, s.focus}) {
+    // Caret and focus are usually one window; its rules answer the same twice.
+    for (WindowId w : {s.caret, s.focus == s.caret ? kNoWindow : s.focus}) {
         if (!w) continue;
         if (IsWordPane(desktop, w)) {
             if (!outlookAnswer && IsOutlookPane(desktop, w))

@@ -1,11 +1,15 @@
 #include "main/scheduler.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "main/shell_surface.h"
 
 namespace tessel {
 namespace {
 
 constexpr std::uint32_t kFastPollMs = 100;
+constexpr std::uint32_t kShortestTimerMs = 10;  // USER_TIMER_MINIMUM
 constexpr Duration kDuplicateKeyWindow = Ms(2);
 constexpr Duration kCaretThrottle = Ms(50);
 
@@ -72,6 +76,20 @@ Duration FullUpdateInterval(int tier, bool rawInputRegistered) {
         default: return rawInputRegistered ? Ms(1000) : Ms(500);
     }
 }
+
+namespace {
+
+// Milliseconds until the caret throttle opens, at least the shortest timer.
+std::uint32_t OwedCaretRefreshDelayMs(const OptionalTime& lastCaretUpdate, MonoTime now) {
+    if (!lastCaretUpdate) return kFastPollMs;
+    const std::optional<Duration> since = Elapsed(now, *lastCaretUpdate);
+    if (!since) return kFastPollMs;
+    if (*since >= kCaretThrottle) return kShortestTimerMs;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(kCaretThrottle - *since).count();
+    return std::max<std::uint32_t>(kShortestTimerMs, static_cast<std::uint32_t>(left));
+}
+
+}  // namespace
 
 bool CaretThrottleOpen(const OptionalTime& lastCaretUpdate, MonoTime now) {
     if (!lastCaretUpdate) return true;
@@ -218,7 +236,11 @@ void OnPollTimer(SchedulingState& state, const Clock& clock, Desktop& desktop, S
         const int tier = ActivityTier(HooksComplete(host), now, state.lastActivity);
         std::optional<Duration> sinceFull;
         if (state.lastFullUpdate) sinceFull = Elapsed(now, *state.lastFullUpdate);
-        if (sinceFull && BadgeShowsCaret(host) && *sinceFull < FullUpdateInterval(tier, host.RawInputRegistered())) {
+        if (tier == 2 && host.TargetUnchangedSinceFullUpdate()) {
+            // At rest with the same target a full update would redo some
+            // eighty window-manager queries to reach the same answer.
+        } else if (sinceFull && BadgeShowsCaret(host) &&
+                   *sinceFull < FullUpdateInterval(tier, host.RawInputRegistered())) {
             host.RefreshMode();
         } else {
             host.FullUpdate();
@@ -250,7 +272,13 @@ void SchedulePollTimer(SchedulingState& state, const Clock& clock, Desktop& desk
     if (!state.fullUpdatePending) {
         const bool rawInput = host.RawInputRegistered();
         const int tier = ActivityTier(rawInput && host.AllHooksInstalled(), clock.Now(), state.lastActivity);
-        if (!state.caretRefreshPending && !(host.BadgeVisible() && !rawInput)) period = TierPollPeriodMs(tier);
+        if (state.caretRefreshPending) {
+            // The owed caret refresh runs when the throttle opens, not a
+            // whole fast-poll period later: typing stays within 50 ms plus a frame.
+            period = OwedCaretRefreshDelayMs(state.lastCaretUpdate, clock.Now());
+        } else if (!(host.BadgeVisible() && !rawInput)) {
+            period = TierPollPeriodMs(tier);
+        }
     }
     if (period == state.pollPeriod) return;
     if (state.pollPeriod != 0) desktop.KillTimer(mainWindow, kPollTimerId);

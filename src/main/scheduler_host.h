@@ -57,6 +57,9 @@ public:
     // All four WinEvent hook handles are non-null.
     virtual bool AllHooksInstalled() const = 0;
     virtual WindowId MainWindow() const = 0;
+    // The foreground thread still has the active, focus and caret windows and
+    // the caret rectangle that the last FullUpdate saw. One platform query.
+    virtual bool TargetUnchangedSinceFullUpdate() = 0;
 };
 
 }  // namespace tessel

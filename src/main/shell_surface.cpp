@@ -15,16 +15,17 @@ bool IsShellHostProcessName(std::u16string_view exeName) {
 }
 
 namespace {
-bool ClassIs(Desktop& desktop, WindowId window, std::u16string_view name) {
+bool ClassIs(Desktop& desktop, WindowId window, std::string_view name) {
     if (!window) return false;
-    std::u16string cls = desktop.ClassName(window);
-    return !cls.empty() && EqualsIgnoreAsciiCase(std::u16string_view(cls), name);
+    ClassNameBuffer cls;
+    desktop.ReadClassName(window, cls);
+    return !cls.Empty() && cls.Is(name);
 }
 }  // namespace
 
 bool IsTaskManagerSearchBox(Desktop& desktop, WindowId foreground, WindowId focus) {
-    return ClassIs(desktop, foreground, u"TaskManagerWindow") &&
-           ClassIs(desktop, focus, u"Windows.UI.Input.InputSite.WindowClass");
+    return ClassIs(desktop, foreground, "TaskManagerWindow") &&
+           ClassIs(desktop, focus, "Windows.UI.Input.InputSite.WindowClass");
 }
 
 FocusSnapshot TakeFocusSnapshot(Desktop& desktop) {
@@ -44,6 +45,11 @@ FocusSnapshot TakeFocusSnapshot(Desktop& desktop) {
     s.focus = info->focus;
     s.caret = info->caret;
     return s;
+}
+
+bool SameTarget(const FocusSnapshot& then, const GuiThreadInfo& now) {
+    return then.foreground != kNoWindow && now.active != kNoWindow && now.active == then.active &&
+           now.focus == then.focus && now.caret == then.caret && now.caretRect == then.caretRect;
 }
 
 bool IsNonEmpty(const Rect& r) { return r.right > r.left && r.bottom > r.top; }

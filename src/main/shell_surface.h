@@ -17,6 +17,11 @@ bool IsTaskManagerSearchBox(Desktop& desktop, WindowId foreground, WindowId focu
 // The foreground thread's GUI state now.
 FocusSnapshot TakeFocusSnapshot(Desktop& desktop);
 
+// The foreground thread's GUI state `now` shows the same active, focus and
+// caret windows and caret rectangle as `then`. A null active window never
+// matches, since the snapshot put the foreground window in its place.
+bool SameTarget(const FocusSnapshot& then, const GuiThreadInfo& now);
+
 // A rectangle with positive width and height.
 bool IsNonEmpty(const Rect& r);
 

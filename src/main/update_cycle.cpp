@@ -134,6 +134,7 @@ void FullUpdate(AppState& state) {
     MarkFullUpdateStarted(state.sched, state.clock->Now());
 
     FocusSnapshot snapshot = TakeFocusSnapshot(desktop);
+    state.lastFullUpdateTarget = snapshot;
     UpdateTaskManagerMode(state, snapshot);
     RekeyTargetMemo(state.caretLocator.targetMemo, snapshot);
 

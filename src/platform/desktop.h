@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/class_name.h"
 #include "platform/types.h"
 
 namespace tessel {
@@ -24,6 +25,8 @@ public:
     virtual std::optional<GuiThreadInfo> GuiThreadInfoOf(std::uint32_t threadId) = 0;
     // Class name read into a 128-unit buffer; empty for a null window or failure.
     virtual std::u16string ClassName(WindowId window) = 0;
+    // The same into a fixed buffer, for comparisons that must not allocate.
+    virtual void ReadClassName(WindowId window, ClassNameBuffer& out) = 0;
     virtual WindowId Ancestor(WindowId window, AncestorKind kind) = 0;
     virtual WindowId Parent(WindowId window) = 0;
     virtual bool IsWindow(WindowId window) = 0;

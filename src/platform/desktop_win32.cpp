@@ -64,6 +64,14 @@ std::u16string Win32Desktop::ClassName(WindowId window) {
     return std::u16string(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(n));
 }
 
+void Win32Desktop::ReadClassName(WindowId window, ClassNameBuffer& out) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    const int n = window ? ::GetClassNameW(ToHwnd(window), reinterpret_cast<wchar_t*>(out.units.data()),
+                                           static_cast<int>(out.units.size()))
+                         : 0;
+    out.size = n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
 WindowId Win32Desktop::Ancestor(WindowId window, AncestorKind kind) {
     if (!window) return kNoWindow;
     return ToWindowId(::GetAncestor(ToHwnd(window), static_cast<UINT>(kind)));

@@ -10,6 +10,7 @@ public:
     std::uint32_t WindowThreadProcessId(WindowId window, std::uint32_t* processId) override;
     std::optional<GuiThreadInfo> GuiThreadInfoOf(std::uint32_t threadId) override;
     std::u16string ClassName(WindowId window) override;
+    void ReadClassName(WindowId window, ClassNameBuffer& out) override;
     WindowId Ancestor(WindowId window, AncestorKind kind) override;
     WindowId Parent(WindowId window) override;
     bool IsWindow(WindowId window) override;

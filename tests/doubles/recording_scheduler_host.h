@@ -28,6 +28,7 @@ public:
     bool fullUpdateShowsBadge = false;  // FullUpdate leaves the badge visible at a found caret
     bool taskManagerMode = false;
     bool taskbarReadingChanges = false;
+    bool targetUnchanged = false;  // the rest probe sees what the last FullUpdate saw
     // The badge's topmost countdown (TopmostCountdown, NearTop).
     int topmostCountdown = 0;
     bool nearTop = false;
@@ -73,6 +74,12 @@ public:
     bool RawInputRegistered() const override { return rawInputRegistered; }
     bool AllHooksInstalled() const override { return allHooksInstalled; }
     WindowId MainWindow() const override { return mainWindow; }
+    // Counted apart from `calls`: it is a query, not an update.
+    bool TargetUnchangedSinceFullUpdate() override {
+        ++targetProbes;
+        return targetUnchanged;
+    }
+    int targetProbes = 0;
 
 private:
     SchedulingState& state_;

@@ -1,5 +1,7 @@
 #include "scripted_badge_platform.h"
 
+#include <algorithm>
+
 namespace tessel::testing {
 
 class ScriptedBadgePlatform::Canvas final : public BadgeCanvas {
@@ -75,11 +77,11 @@ std::uint32_t ScriptedBadgePlatform::DpiForWindow(WindowId window) {
     return it == windowDpi_.end() ? 0 : it->second;
 }
 
-std::u16string ScriptedBadgePlatform::ClassName64(WindowId window) {
+void ScriptedBadgePlatform::ClassName64(WindowId window, ClassNameBuffer& out) {
     Count("ClassName64");
     auto it = classNames_.find(window);
-    if (it == classNames_.end()) return {};
-    return it->second.substr(0, 63);
+    out.size = it == classNames_.end() ? 0 : std::min<std::size_t>(it->second.size(), 63);
+    if (out.size) it->second.copy(out.units.data(), out.size);
 }
 
 VirtualScreenMetrics ScriptedBadgePlatform::VirtualScreen() {

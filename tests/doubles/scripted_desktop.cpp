@@ -1,5 +1,6 @@
 #include "scripted_desktop.h"
 
+#include <algorithm>
 #include <functional>
 
 #include "common/text.h"
@@ -48,9 +49,22 @@ std::uint32_t ScriptedDesktop::WindowThreadProcessId(WindowId window, std::uint3
 
 std::optional<GuiThreadInfo> ScriptedDesktop::GuiThreadInfoOf(std::uint32_t threadId) {
     Count("GuiThreadInfoOf");
+    if (threadId == 0) {
+        // As on Windows: thread 0 is the foreground window's thread.
+        const ScriptedWindow* fg = Find(foreground_);
+        if (!fg || fg->threadId == 0) return std::nullopt;
+        threadId = fg->threadId;
+    }
     auto it = guiInfo_.find(threadId);
     if (it == guiInfo_.end()) return std::nullopt;
     return it->second;
+}
+
+void ScriptedDesktop::ReadClassName(WindowId window, ClassNameBuffer& out) {
+    Count("ClassName");
+    const ScriptedWindow* w = Find(window);
+    out.size = w ? std::min(w->className.size(), out.units.size() - 1) : 0;
+    if (w) w->className.copy(out.units.data(), out.size);
 }
 
 std::u16string ScriptedDesktop::ClassName(WindowId window) {

@@ -1,18 +1,27 @@
 // Measures the real Tessel.exe next to notepad (run by hand through
 // scripts/measure, not a test):
 //   keystroke to redraw: Caps Lock key-down injected -> new badge pixels on screen;
-//   caret follow: a typed character -> the badge window moved;
-//   idle cost: CPU time of Tessel over an idle stretch with notepad focused,
-//   against a do-nothing message-loop program over the same stretch.
+//   caret follow: a typed character -> the badge window moved, once in notepad
+//   (Wine's notepad raises no caret events, so this is the poll) and once in
+//   caret_editor.exe, whose caret announces its moves as Windows' does;
+//   call cost: wake-ups per window-manager call under Wine;
+//   memory: private bytes of Tessel and of a do-nothing message-loop program
+//   at rest after start-up;
+//   idle cost: wake-ups (context switches of all threads) and CPU time of both
+//   over an idle stretch with notepad focused that starts 15 s after the last
+//   input, when Tessel has reached its slowest poll.
 // Options: --presses N (50), --chars N (200), --char-gap-ms N (150),
 //          --idle-seconds N (60).
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cctype>
+#include <cstring>
 #include <cwchar>
+#include <functional>
 #include <cwctype>
 #include <optional>
 #include <string>
@@ -202,11 +211,12 @@ void PumpMessages() {
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
 }
 
-void MeasureCaretFollow(HWND badge, HWND notepad, int chars, int gapMs) {
-    DWORD notepadPid = 0;
-    ::GetWindowThreadProcessId(notepad, &notepadPid);
+void MeasureCaretFollow(const char* label, HWND badge, HWND editor, int chars, int gapMs) {
+    DWORD editorPid = 0;
+    ::GetWindowThreadProcessId(editor, &editorPid);
+    g_caretEvents = g_otherEvents = 0;
     HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr,
-                                           CountCaretEvent, notepadPid, 0, WINEVENT_OUTOFCONTEXT);
+                                           CountCaretEvent, editorPid, 0, WINEVENT_OUTOFCONTEXT);
     constexpr int kLineLength = 30;  // stay clear of horizontal scrolling
     std::vector<double> samples;
     int missed = 0;
@@ -236,8 +246,8 @@ void MeasureCaretFollow(HWND badge, HWND notepad, int chars, int gapMs) {
     }
     PumpMessages();
     if (hook) ::UnhookWinEvent(hook);
-    Print("caret follow", Summarise(samples), missed);
-    std::printf("%-20s one character every %d ms or more, %d per line; caret WinEvents from notepad: %ld (other WinEvents: %ld)%s\n",
+    Print(label, Summarise(samples), missed);
+    std::printf("%-20s one character every %d ms or more, %d per line; caret WinEvents from the editor: %ld (other WinEvents: %ld)%s\n",
                 "", gapMs, kLineLength, g_caretEvents, g_otherEvents, hook ? "" : " (hook failed)");
 }
 
@@ -299,40 +309,144 @@ public:
         return (std::strtod(fields[11].c_str(), nullptr) + std::strtod(fields[12].c_str(), nullptr)) * 10.0;
     }
 
+    // Context switches, voluntary and involuntary, summed over all threads:
+    // each is a time the process slept and was woken (under Wine also every
+    // round trip to the wineserver).
+    std::optional<long long> Switches() const {
+        if (pid_.empty()) return std::nullopt;
+        const std::wstring taskDir = L"Z:\\proc\\" + pid_ + L"\\task\\";
+        WIN32_FIND_DATAW data;
+        HANDLE find = ::FindFirstFileW((taskDir + L"*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return std::nullopt;
+        long long total = 0;
+        do {
+            const std::wstring tid = data.cFileName;
+            if (tid.empty() || tid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+            const std::string status = ReadWholeFile(taskDir + tid + L"\\status");
+            total += StatusField(status, "voluntary_ctxt_switches:") + StatusField(status, "nonvoluntary_ctxt_switches:");
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+        return total;
+    }
+
+    // Private resident memory as Linux counts it (smaps_rollup), in bytes.
+    std::optional<long long> PrivateResident() const {
+        if (pid_.empty()) return std::nullopt;
+        const std::string rollup = ReadWholeFile(L"Z:\\proc\\" + pid_ + L"\\smaps_rollup");
+        if (rollup.empty()) return std::nullopt;
+        return (StatusField(rollup, "Private_Clean:") + StatusField(rollup, "Private_Dirty:")) * 1024;
+    }
+
 private:
+    // The number after `name` at the start of a line, 0 when absent.
+    static long long StatusField(const std::string& text, const std::string& name) {
+        std::size_t at = text.rfind(name, 0) == 0 ? 0 : text.find("\n" + name);
+        if (at == std::string::npos) return 0;
+        at += (at == 0 && text.rfind(name, 0) == 0) ? name.size() : name.size() + 1;
+        return std::strtoll(text.c_str() + at, nullptr, 10);
+    }
+
     std::wstring pid_;
 };
 
-void MeasureIdleCost(const Sandbox& sandbox, int seconds) {
-    // Started from the sandbox, so that its Linux process is found by the same unique path.
-    ::CopyFileW((e2e::BuildDirectory() + L"\\idle_loop.exe").c_str(), sandbox.Path(L"idle_loop.exe").c_str(), FALSE);
-    Process idle(sandbox.Path(L"idle_loop.exe"), sandbox.Dir());
-    if (!idle.Started() || !WaitFor([&] { return !WindowsOf(idle.Id(), L"Tessel.IdleLoop").empty(); }, 20s)) {
-        std::printf("idle cost            idle_loop.exe did not start\n");
-        return;
+// PrivateUsage as the Windows API reports it for another process.
+std::optional<long long> PrivateBytes(DWORD processId) {
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (!process) return std::nullopt;
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof(counters);
+    const BOOL ok = ::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                           sizeof(counters));
+    ::CloseHandle(process);
+    if (!ok) return std::nullopt;
+    return static_cast<long long>(counters.PrivateUsage);
+}
+
+std::string KibText(std::optional<long long> bytes) {
+    // Wine 8 answers GetProcessMemoryInfo for another process with zeros.
+    if (!bytes || *bytes <= 0) return "n/a";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f KiB", static_cast<double>(*bytes) / 1024.0);
+    return text;
+}
+
+void ReportMemory(const char* when, DWORD tesselPid, const LinuxProcess& tessel, DWORD idlePid,
+                  const LinuxProcess& idle) {
+    std::printf("%-20s %s: private resident (Linux smaps_rollup) Tessel %s, idle_loop %s; "
+                "PrivateUsage (GetProcessMemoryInfo) Tessel %s, idle_loop %s\n",
+                "memory", when, KibText(tessel.PrivateResident()).c_str(), KibText(idle.PrivateResident()).c_str(),
+                KibText(PrivateBytes(tesselPid)).c_str(), KibText(PrivateBytes(idlePid)).c_str());
+}
+
+// Context switches of the calling thread, read from Linux.
+long long OwnSwitches() {
+    const std::string status = ReadWholeFile(L"Z:\\proc\\thread-self\\status");
+    long long total = 0;
+    for (const char* key : {"\nvoluntary_ctxt_switches:", "\nnonvoluntary_ctxt_switches:"}) {
+        const std::size_t at = status.find(key);
+        if (at != std::string::npos) total += std::strtoll(status.c_str() + at + std::strlen(key), nullptr, 10);
     }
-    LinuxProcess tessel(sandbox.Exe()), baseline(sandbox.Path(L"idle_loop.exe"));
-    if (!tessel.Found() || !baseline.Found()) {
-        std::printf("idle cost            the Linux processes were not found under Z:\\proc\n");
-        return;
-    }
-    ::Sleep(3000);  // start-up work of both is over
+    return total;
+}
+
+// Under Wine most window-manager queries are a round trip to the wineserver,
+// which blocks the caller once: what each call costs in wake-ups explains the
+// idle figure. The reading of /proc itself is measured and subtracted.
+void MeasureCallCosts(HWND window) {
+    constexpr int kCalls = 100;
+    auto perCall = [&](const std::function<void()>& call) {
+        const long long before = OwnSwitches();
+        for (int i = 0; i < kCalls; ++i) call();
+        return static_cast<double>(OwnSwitches() - before) / kCalls;
+    };
+    const double reading = perCall([] {});
+    DWORD pid = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(window, &pid);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    wchar_t name[128];
+    const struct {
+        const char* name;
+        std::function<void()> call;
+    } calls[] = {
+        {"GetForegroundWindow", [] { ::GetForegroundWindow(); }},
+        {"GetGUIThreadInfo", [&] { ::GetGUIThreadInfo(thread, &info); }},
+        {"GetWindowThreadProcessId", [&] { ::GetWindowThreadProcessId(window, &pid); }},
+        {"GetClassNameW", [&] { ::GetClassNameW(window, name, 128); }},
+        {"GetParent", [&] { ::GetParent(window); }},
+        {"GetSystemMetrics", [] { ::GetSystemMetrics(SM_CXVIRTUALSCREEN); }},
+        {"MonitorFromPoint", [] { ::MonitorFromPoint(POINT{10, 10}, MONITOR_DEFAULTTONEAREST); }},
+        {"GetKeyboardLayout", [&] { ::GetKeyboardLayout(thread); }},
+    };
+    std::printf("%-20s wake-ups per call in this process (%d calls each):", "call cost", kCalls);
+    for (const auto& c : calls) std::printf(" %s %.2f;", c.name, perCall(c.call) - reading);
+    std::printf("\n");
+}
+
+// Both processes over the same idle stretch, which starts 15 s after
+// `lastInput` (the perf counter time of the last key sent).
+void MeasureIdleCost(const LinuxProcess& tessel, const LinuxProcess& baseline, double lastInput, int seconds) {
+    const double restStart = lastInput + 15000;
+    if (NowMs() < restStart) ::Sleep(static_cast<DWORD>(restStart - NowMs()));
     const auto tessel0 = tessel.CpuMs(), idle0 = baseline.CpuMs();
+    const auto tesselSw0 = tessel.Switches(), idleSw0 = baseline.Switches();
     const double start = NowMs();
     ::Sleep(static_cast<DWORD>(seconds) * 1000);
     const double wall = NowMs() - start;
     const auto tessel1 = tessel.CpuMs(), idle1 = baseline.CpuMs();
-    if (!tessel0 || !idle0 || !tessel1 || !idle1) {
-        std::printf("idle cost            /proc/<pid>/stat could not be read\n");
+    const auto tesselSw1 = tessel.Switches(), idleSw1 = baseline.Switches();
+    if (!tessel0 || !idle0 || !tessel1 || !idle1 || !tesselSw0 || !idleSw0 || !tesselSw1 || !idleSw1) {
+        std::printf("idle cost            /proc/<pid>/stat or task status could not be read\n");
         return;
     }
-    const double t = *tessel1 - *tessel0, b = *idle1 - *idle0;
-    std::printf("idle cost            Tessel %.0f ms CPU, idle_loop %.0f ms CPU over %.1f s (Linux pids %ls, %ls; 10 ms ticks)\n",
-                t, b, wall / 1000, tessel.Pid().c_str(), baseline.Pid().c_str());
-    if (b > 0) std::printf("%-20s ratio %.2f\n", "", t / b);
-    else std::printf("%-20s ratio undefined: idle_loop used less than one 10 ms tick\n", "");
-    std::printf("%-20s Tessel %.3f%% of one core; since their start Tessel used %.0f ms, idle_loop %.0f ms\n", "",
-                100.0 * t / wall, *tessel1, *idle1);
+    const double seconds_ = wall / 1000;
+    std::printf("idle cost            from %.0f s after the last input, over %.1f s (Linux pids %ls, %ls):\n",
+                (start - lastInput) / 1000, seconds_, tessel.Pid().c_str(), baseline.Pid().c_str());
+    std::printf("%-20s wake-ups: Tessel %.2f/s (%lld), idle_loop %.2f/s (%lld)\n", "",
+                static_cast<double>(*tesselSw1 - *tesselSw0) / seconds_, *tesselSw1 - *tesselSw0,
+                static_cast<double>(*idleSw1 - *idleSw0) / seconds_, *idleSw1 - *idleSw0);
+    std::printf("%-20s CPU time: Tessel %.0f ms, idle_loop %.0f ms (10 ms ticks); since their start %.0f ms, %.0f ms\n",
+                "", *tessel1 - *tessel0, *idle1 - *idle0, *tessel1, *idle1);
 }
 
 int Run(const Options& options) {
@@ -354,20 +468,54 @@ int Run(const Options& options) {
         std::fprintf(stderr, "the badge did not appear next to notepad's caret\n");
         return 1;
     }
+    // Started from the sandbox, so that the Linux processes are found by a unique path.
+    for (const wchar_t* helper : {L"idle_loop.exe", L"caret_editor.exe"})
+        ::CopyFileW((e2e::BuildDirectory() + L"\\" + helper).c_str(), sandbox.Path(helper).c_str(), FALSE);
+    Process idle(sandbox.Path(L"idle_loop.exe"), sandbox.Dir());
+    if (!idle.Started() || !WaitFor([&] { return !WindowsOf(idle.Id(), L"Tessel.IdleLoop").empty(); }, 20s)) {
+        std::fprintf(stderr, "idle_loop.exe did not start\n");
+        return 1;
+    }
+    LinuxProcess tesselLinux(sandbox.Exe()), idleLinux(sandbox.Path(L"idle_loop.exe"));
+    if (!tesselLinux.Found() || !idleLinux.Found()) std::printf("the Linux processes were not found under Z:\\proc\n");
+    notepad.Focus();
     if (::GetKeyState(VK_CAPITAL) & 1) {
         SendKey(VK_CAPITAL, false);
         SendKey(VK_CAPITAL, true);
     }
-    ::Sleep(500);
+    ::Sleep(3000);  // start-up work of both is over
 
     std::printf("Tessel.exe next to notepad under Wine\n");
+    ReportMemory("at rest after start-up", tessel.Proc().Id(), tesselLinux, idle.Id(), idleLinux);
+    MeasureCallCosts(notepad.Window());
     MeasureKeystrokeToRedraw(badge, options.presses);
     std::fflush(stdout);
     notepad.Focus();
-    MeasureCaretFollow(badge, notepad.Window(), options.chars, options.charGapMs);
+    MeasureCaretFollow("caret follow (poll)", badge, notepad.Window(), options.chars, options.charGapMs);
     std::fflush(stdout);
+
+    {
+        Process editor(sandbox.Path(L"caret_editor.exe"), sandbox.Dir());
+        HWND editorWindow = nullptr;
+        WaitFor([&] {
+            auto w = WindowsOf(editor.Id(), L"Tessel.CaretEditor");
+            editorWindow = w.empty() ? nullptr : w.front();
+            return editorWindow != nullptr && ::GetForegroundWindow() == editorWindow;
+        }, 20s);
+        if (!editorWindow || !WaitFor([&] { return ::IsWindowVisible(badge) != FALSE; }, 10s)) {
+            std::printf("caret follow (events) caret_editor.exe did not start or got no badge\n");
+        } else {
+            ::Sleep(500);
+            MeasureCaretFollow("caret follow (events)", badge, editorWindow, options.chars, options.charGapMs);
+        }
+        std::fflush(stdout);
+        editor.Kill();
+    }
+
     notepad.Focus();
-    MeasureIdleCost(sandbox, options.idleSeconds);
+    const double lastInput = NowMs();
+    if (tesselLinux.Found() && idleLinux.Found()) MeasureIdleCost(tesselLinux, idleLinux, lastInput, options.idleSeconds);
+    ReportMemory("after the idle stretch", tessel.Proc().Id(), tesselLinux, idle.Id(), idleLinux);
     std::fflush(stdout);
     tessel.Close();
     return 0;

@@ -3,6 +3,7 @@
 
 #include "doubles/scripted_automation.h"
 #include "doubles/scripted_desktop.h"
+#include "editability/caret_locator.h"
 #include "editability/window_classification.h"
 
 namespace tessel {
@@ -99,6 +100,29 @@ TEST(EditabilityClassification, ScintillaAskedWithBoundedSend) {
         EXPECT_EQ(sent.flags, 3u);  // SMTO_BLOCK | SMTO_ABORTIFHUNG
         EXPECT_EQ(sent.timeoutMs, 25u);
     }
+}
+
+TEST(EditabilityClassification, ReadOnlyScintillaAskedOnceWhenCaretAndFocusAreOneWindow) {
+    ScriptedDesktop d;
+    d.AddWindow(1, Win(u"Scintilla")).messageReplies[2140] = 1;
+    FocusSnapshot s;
+    s.foreground = s.active = 1;
+    s.focus = s.caret = 1;
+    TargetMemo memo;
+    EXPECT_FALSE(EvaluateNativeEditFirst(d, memo, s));
+    EXPECT_EQ(d.Sent().size(), 1u) << "each ask may wait 25 ms";
+}
+
+TEST(EditabilityClassification, ClassNamesFoldAsciiCaseOnly) {
+    ScriptedDesktop d;
+    d.AddWindow(1, Win(u"EDIT"));
+    d.AddWindow(2, Win(u"\uFF25dit"));  // fullwidth E
+    d.AddWindow(3, Win(u"RichEdit20W"));
+    d.AddWindow(4, Win(std::u16string(126, u'x') + u"Edit"));
+    EXPECT_EQ(StandardControlRule(d, 1), ControlVerdict::Editable);
+    EXPECT_EQ(StandardControlRule(d, 2), ControlVerdict::Unknown);
+    EXPECT_EQ(StandardControlRule(d, 3), ControlVerdict::Editable);
+    EXPECT_EQ(LowerClassName(d, 4).View(), std::string(126, 'x') + "e") << "127 units, as GetClassNameW reads";
 }
 
 TEST(EditabilityClassification, UnreadableClassIsUnknown) {

@@ -59,7 +59,7 @@ TEST_F(MainSchedulerDispatch, CaretEventsOnAShownBadgeRefreshTheCaretAtMostEvery
     rig.clock.AdvanceMs(49);
     EXPECT_EQ(Handle({kSelection}), Calls{});
     EXPECT_TRUE(rig.state.caretRefreshPending);
-    EXPECT_EQ(rig.state.pollPeriod, 100u);
+    EXPECT_EQ(rig.state.pollPeriod, 10u) << "the throttle opens in 1 ms; the shortest timer is 10 ms";
     // The owed refresh happens at the poll tick.
     rig.host.ClearCalls();
     OnPollTimer(rig.state, rig.clock, rig.desktop, rig.host);
@@ -155,7 +155,10 @@ TEST_F(MainSchedulerPoll, PeriodSlowsWithIdleTimeOnlyWithEverySource) {
     EXPECT_EQ(Period(), 100u) << "a shown badge without raw input is polled fast";
     rig.host.rawInputRegistered = true;
     rig.state.caretRefreshPending = true;
-    EXPECT_EQ(Period(), 100u);
+    EXPECT_EQ(Period(), 100u) << "no caret update known";
+    rig.state.lastCaretUpdate = rig.clock.Now();
+    rig.clock.AdvanceMs(20);
+    EXPECT_EQ(Period(), 30u) << "owed refresh waits only for the throttle";
     rig.state.caretRefreshPending = false;
     rig.state.fullUpdatePending = true;
     EXPECT_EQ(Period(), 100u);
@@ -223,6 +226,24 @@ TEST_F(MainSchedulerPoll, TickRefreshesTheModeBetweenFullUpdates) {
     rig.host.lastCaretFound = true;
     rig.state.lastFullUpdate = rig.clock.Now() + Ms(10);
     EXPECT_EQ(Tick(), Calls{"FullUpdate"}) << "backwards clock";
+}
+
+TEST_F(MainSchedulerPoll, AtRestAnUnchangedTargetCostsOneProbe) {
+    ShowBadge();
+    rig.host.targetUnchanged = true;
+    rig.state.lastFullUpdate = MonoTime{rig.state.lastActivity.sinceOrigin + Ms(8000)};
+    rig.clock.Set(MonoTime{rig.state.lastActivity.sinceOrigin + Ms(14'000)});
+    EXPECT_EQ(Tick(), Calls{"FullUpdate"}) << "tier 1 keeps its full updates";
+    EXPECT_EQ(rig.host.targetProbes, 0);
+
+    rig.clock.Set(MonoTime{rig.state.lastActivity.sinceOrigin + Ms(60'000)});
+    EXPECT_EQ(Tick(), Calls{}) << "tier 2, same target";
+    EXPECT_EQ(rig.host.targetProbes, 1);
+    rig.host.targetUnchanged = false;
+    EXPECT_EQ(Tick(), Calls{"FullUpdate"}) << "the focus moved";
+    rig.host.targetUnchanged = true;
+    rig.state.fullUpdatePending = true;
+    EXPECT_EQ(Tick(), (Calls{"FullUpdate", "TickTopmostCountdown"})) << "owed work is not skipped";
 }
 
 TEST_F(MainSchedulerPoll, OwedWorkComesFirst) {

@@ -6,6 +6,7 @@
 
 #include "doubles/app_rig.h"
 #include "main/app_state.h"
+#include "main/app_scheduler_host.h"
 #include "main/app_state_ops.h"
 #include "main/update_cycle.h"
 #include "main/app_scheduler_host.h"
@@ -82,6 +83,20 @@ TEST_F(UpdateCycle, AnEditControlShowsTheBadgeBelowItsCaret) {
     EXPECT_EQ(state.mode.LastMode, InputMode::English);
     EXPECT_FALSE(state.sched.fullUpdatePending);
     EXPECT_EQ(state.sched.lastFullUpdate, clock.Now());
+}
+
+TEST_F(UpdateCycle, RestProbeComparesWithWhatTheLastFullUpdateSaw) {
+    AppSchedulerHost host(state);
+    EXPECT_FALSE(host.TargetUnchangedSinceFullUpdate()) << "no full update yet";
+    FullUpdate(state);
+    desktop.ResetCalls();
+    EXPECT_TRUE(host.TargetUnchangedSinceFullUpdate());
+    EXPECT_EQ(desktop.TotalCalls(), 1);
+    FocusOn(kEdit, Rect{60, 10, 61, 26});
+    EXPECT_FALSE(host.TargetUnchangedSinceFullUpdate()) << "the caret moved";
+    FullUpdate(state);
+    FocusOn(kLabel, Rect{60, 10, 61, 26});
+    EXPECT_FALSE(host.TargetUnchangedSinceFullUpdate()) << "the focus moved";
 }
 
 TEST_F(UpdateCycle, NoForegroundWindowHidesAndReleasesTheFocusedElement) {

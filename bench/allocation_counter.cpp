@@ -1,0 +1,33 @@
+#include "allocation_counter.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace tessel::bench {
+namespace {
+std::atomic<std::uint64_t> g_allocations{0};
+}  // namespace
+
+std::uint64_t AllocationCount() { return g_allocations.load(std::memory_order_relaxed); }
+
+CountAllocations::CountAllocations() : start_(AllocationCount()) {}
+CountAllocations::~CountAllocations() = default;
+
+namespace {
+void* Allocate(std::size_t size) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+}  // namespace
+
+}  // namespace tessel::bench
+
+void* operator new(std::size_t size) { return tessel::bench::Allocate(size); }
+void* operator new[](std::size_t size) { return tessel::bench::Allocate(size); }
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"  // malloc above, free here
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }

@@ -1,0 +1,72 @@
+// A small editor whose system caret announces every move the way Windows'
+// own caret does: NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, window,
+// OBJID_CARET, CHILDID_SELF). Wine's controls raise no caret events, so the
+// measuring program types into this one to time Tessel's event path rather
+// than its poll. The text is a standard EDIT control (so Tessel takes it for
+// editable text); a subclass raises the event after each key or click that
+// moved the caret.
+#include <windows.h>
+
+namespace {
+
+HWND g_edit = nullptr;
+WNDPROC g_editProc = nullptr;
+
+LRESULT CALLBACK AnnouncingEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    POINT before{};
+    ::GetCaretPos(&before);
+    const LRESULT result = ::CallWindowProcW(g_editProc, window, message, wParam, lParam);
+    POINT after{};
+    if ((message == WM_CHAR || message == WM_KEYDOWN || message == WM_LBUTTONDOWN) && ::GetCaretPos(&after) &&
+        (after.x != before.x || after.y != before.y)) {
+        ::NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, window, OBJID_CARET, CHILDID_SELF);
+    }
+    return result;
+}
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SETFOCUS:
+            if (g_edit) ::SetFocus(g_edit);
+            return 0;
+        case WM_SIZE:
+            if (g_edit) ::MoveWindow(g_edit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+            return 0;
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    WNDCLASSW frame{};
+    frame.lpfnWndProc = FrameProc;
+    frame.hInstance = instance;
+    frame.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    frame.lpszClassName = L"Tessel.CaretEditor";
+    if (!::RegisterClassW(&frame)) return 1;
+
+    HWND main = ::CreateWindowExW(0, frame.lpszClassName, L"caret editor", WS_OVERLAPPEDWINDOW, 160, 200, 640, 360,
+                                  nullptr, nullptr, instance, nullptr);
+    if (!main) return 1;
+    g_edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0, 620,
+                               320, main, nullptr, instance, nullptr);
+    if (!g_edit) return 1;
+    g_editProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(g_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AnnouncingEditProc)));
+    ::ShowWindow(main, SW_SHOWNORMAL);
+    ::SetForegroundWindow(main);
+    ::SetFocus(g_edit);
+
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return 0;
+}
