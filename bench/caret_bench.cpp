@@ -21,6 +21,8 @@ struct EditScene {
     ScriptedDesktop desktop;
     FakeClock clock;
     CaretSources sources;
+    tessel::NoAutomation automation;
+    tessel::UiaState uia;
     CaretLocatorState state;
     FocusSnapshot snapshot;
 
@@ -46,7 +48,7 @@ struct EditScene {
 
 void Run(benchmark::State& st, bool invalidateEachCall) {
     EditScene scene;
-    CaretContext context{scene.desktop, scene.clock, scene.sources};
+    CaretContext context{scene.desktop, scene.clock, scene.sources, scene.automation, scene.uia};
     tessel::LocateCaret(context, scene.state, scene.snapshot, 1);  // first call classifies
     scene.desktop.ResetCalls();
     std::int64_t found = 0;

@@ -63,10 +63,9 @@ struct Rig : testing::AppRig {
                 desktop.AddWindow(kFrame, Win(u"Chrome_WidgetWin_1", kNoWindow, Rect{0, 0, 1200, 900}));
                 desktop.AddWindow(kChild, Win(u"Chrome_RenderWidgetHostHWND", kFrame, Rect{0, 80, 1200, 900}));
                 info.focus = kChild;  // no system caret
-                sources.automation = sources.walker = true;
-                sources.focused = 10;
-                sources.elements[10].editability = Editability::TextInput;
-                sources.elements[10].rect = ElementRect{100, 300, 800, 340};
+                automation.present = true;
+                automation.focused = 10;
+                automation.Add(10).Editable().Rect(100, 300, 800, 340).caret = testing::TextSpan{0, 0};
                 break;
             case Target::Console:
                 desktop.AddWindow(kFrame, Win(u"ConsoleWindowClass", kNoWindow, Rect{50, 50, 850, 650}));
@@ -90,7 +89,7 @@ struct Rig : testing::AppRig {
                 break;
             }
             case Target::Browser:
-                sources.uiaCaret = UiaCaret{UiaCaretKind::CaretFound, 100 + caretX, 310, 326};
+                automation.Node(10).emptyRangeRects = {ElementRect{100.0 + caretX, 310, 2, 16}};
                 break;
             case Target::Console:
                 sources.consoleCaret = CaretInfo{true, 50 + caretX, 300, 316};
@@ -103,6 +102,7 @@ struct Rig : testing::AppRig {
         ime.ResetCalls();
         badge.ResetCalls();
         sources.log.clear();
+        automation.ResetCounts();
     }
 };
 
@@ -112,7 +112,7 @@ struct Totals {
         desktop += rig.desktop.TotalCalls();
         ime += rig.ime.TotalCalls();
         badge += BadgeCalls(rig.badge);
-        caretSources += static_cast<double>(rig.sources.log.size());
+        caretSources += static_cast<double>(rig.sources.log.size() + rig.automation.TotalCalls());
         rig.ResetCalls();
     }
 };

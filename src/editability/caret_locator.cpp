@@ -1,10 +1,11 @@
 #include "editability/caret_locator.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "common/saturate.h"
 #include "editability/accessibility_caret_search.h"
+#include "editability/uia_caret_search.h"
+#include "editability/uia_element_reading.h"
 #include "editability/window_classification.h"
 
 namespace tessel {
@@ -18,40 +19,39 @@ CaretInfo Accept(std::int32_t x, std::int32_t top, std::int32_t bottom) { return
 
 CaretInfo Accept(const UiaCaret& c) { return Accept(c.X, c.Top, c.Bottom); }
 
-bool Finite(const ElementRect& r) {
-    return std::isfinite(r.left) && std::isfinite(r.top) && std::isfinite(r.width) && std::isfinite(r.height);
-}
-
 // Browser and Task Manager windows: the accessibility caret of the foreground
 // window, trusted when UI Automation confirms that an editable element is there.
 CaretInfo UiaFirstCaret(CaretContext& ctx, const FocusSnapshot& snapshot, const ForegroundClass& flags) {
     Desktop& desktop = ctx.desktop;
-    CaretSources& sources = ctx.sources;
+    UiaEnv env = ctx.Uia();
+    Automation& automation = ctx.automation;
     auto resolve = [&]() {
-        const UiaCaret u = sources.ResolveUiaCaret(snapshot, flags.ConsoleHost, flags.Chromium, flags.ScopeToWindow);
+        const UiaCaret u = ResolveUiaCaret(env, snapshot, flags.ConsoleHost, flags.Chromium, flags.ScopeToWindow);
         return u.kind == UiaCaretKind::CaretFound ? Accept(u) : CaretInfo{};
     };
 
-    const CaretInfo p = sources.AccessibleCaret(snapshot.foreground);
+    const CaretInfo p = ctx.sources.AccessibleCaret(snapshot.foreground);
     if (!p.Found || !PlausibleInWindow(desktop, p, snapshot.foreground)) return resolve();
     // Chromium's caret object is trusted only where UI Automation confirms a text field.
-    if (!sources.HasAutomation()) return flags.Chromium ? resolve() : p;
-    UiaElementPtr element = sources.FocusedElement(snapshot);
+    if (!automation.Present()) return flags.Chromium ? resolve() : p;
+    UiaElementRef element = CachedFocusedElement(env, snapshot);
     if (!element) return flags.Chromium ? resolve() : p;
-    const bool walker = sources.HasWalker();
-    if (walker && sources.DescendantContainsPoint(*element, 4, 64, p, flags.Chromium)) return p;
+    const bool walker = automation.HasWalker();
+    if (walker) {
+        int budget = 64;
+        if (DescendantContainsPoint(env, element, 4, budget, p, flags.Chromium)) return p;
+    }
     for (int i = 0; i < 13 && element; ++i) {
-        const Editability e = sources.ElementEditability(*element);
-        if (e == Editability::TextInput || (e == Editability::EditableDocument && !flags.Chromium)) {
-            const auto r = sources.ElementRectangle(*element);
+        if (StronglyEditable(ElementEditability(automation, element), flags.Chromium)) {
+            const auto r = ElementRectangle(env, element);
             if (!r) return p;
-            if (Finite(*r) && r->width > 0 && r->height > 0 && p.X >= r->left - 6 && p.X <= r->left + r->width + 6 &&
-                p.Bottom >= r->top - 6 && p.Top <= r->top + r->height + 6)
-                return p;
+            if (IsUsableRect(*r) && NearRect(p, *r)) return p;
         }
         if (!walker || i == 12) break;  // no parent request beyond the thirteenth element
-        element = sources.ParentElement(*element);
+        element = automation.Parent(element);
     }
+    // Release the walk's element before the search takes its own references.
+    element.Reset();
     return resolve();
 }
 
@@ -60,9 +60,10 @@ CaretInfo ExcelOwnerCaret(CaretContext& ctx, CaretLocatorState& state, const Foc
     Desktop& desktop = ctx.desktop;
     if (CaretInfo c = GuiThreadCaret(desktop, snapshot); c.Found) return c;
     if (CaretInfo c = ctx.sources.AccessibleCaret(owner); c.Found && PlausibleInWindow(desktop, c, owner)) return c;
-    if (UiaCaret u = ctx.sources.ResolveUiaCaret(snapshot, false, false, false); u.kind == UiaCaretKind::CaretFound)
+    UiaEnv env = ctx.Uia();
+    if (UiaCaret u = ResolveUiaCaret(env, snapshot, false, false, false); u.kind == UiaCaretKind::CaretFound)
         return Accept(u);
-    if (CaretInfo c = ExcelFieldEstimate(desktop, state.targetMemo, ctx.sources, snapshot); c.Found) return c;
+    if (CaretInfo c = ExcelFieldEstimate(env, state.targetMemo, snapshot); c.Found) return c;
     if (ExcelDialogRule(desktop, state.targetMemo, snapshot).applies) return EditWindowGuess(desktop, owner);
     return {};
 }
@@ -130,8 +131,9 @@ CaretInfo SearchCaret(CaretContext& ctx, CaretLocatorState& state, const FocusSn
 
     if (flags.UiaFirst) return UiaFirstCaret(ctx, snapshot, flags);
 
+    UiaEnv env = ctx.Uia();
     if (flags.ConsoleHost) {
-        const UiaCaret u = sources.ResolveUiaCaret(snapshot, true, false, false);
+        const UiaCaret u = ResolveUiaCaret(env, snapshot, true, false, false);
         return u.kind == UiaCaretKind::CaretFound ? Accept(u) : CaretInfo{};
     }
 
@@ -145,7 +147,7 @@ CaretInfo SearchCaret(CaretContext& ctx, CaretLocatorState& state, const FocusSn
 
     const RuleWindow owner = ExcelCaretOwnerRule(desktop, memo, snapshot);
     if (owner.applies) return ExcelOwnerCaret(ctx, state, snapshot, owner.window);
-    if (CaretInfo c = ExcelFieldEstimate(desktop, memo, sources, snapshot); c.Found) return c;
+    if (CaretInfo c = ExcelFieldEstimate(env, memo, snapshot); c.Found) return c;
     if (const RuleWindow dialog = ExcelDialogRule(desktop, memo, snapshot); dialog.applies) {
         const ChildCaretSearch search = SearchChildCarets(desktop, sources, dialog.window);
         if (search.preferred.Found) return search.preferred;
@@ -158,14 +160,14 @@ CaretInfo SearchCaret(CaretContext& ctx, CaretLocatorState& state, const FocusSn
     if (loop.outlookSeen) return {};
 
     if (flags.PowerPoint) {
-        const UiaCaret u = sources.ResolveUiaCaret(snapshot, false, false, false);
+        const UiaCaret u = ResolveUiaCaret(env, snapshot, false, false, false);
         if (u.kind == UiaCaretKind::CaretFound) return Accept(u);
         if (u.kind == UiaCaretKind::NoCaret) return {};
         return FocusThenCaretAccessibleCaret(desktop, sources, snapshot.focus, snapshot.caret);
     }
 
     if (CaretInfo c = GuiThreadCaret(desktop, snapshot); c.Found) return c;
-    const UiaCaret u = sources.ResolveUiaCaret(snapshot, false, false, flags.ScopeToWindow);
+    const UiaCaret u = ResolveUiaCaret(env, snapshot, false, false, flags.ScopeToWindow);
     return u.kind == UiaCaretKind::CaretFound ? Accept(u) : CaretInfo{};
 }
 

@@ -7,17 +7,22 @@
 #include "editability/caret_info.h"
 #include "editability/caret_locator_state.h"
 #include "editability/caret_sources.h"
+#include "editability/uia_state.h"
 #include "main/focus_snapshot.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 
 namespace tessel {
 
-// What the locator works with; all three outlive the call.
+// What the locator works with; all of it outlives the call.
 struct CaretContext {
     Desktop& desktop;
     Clock& clock;
     CaretSources& sources;
+    Automation& automation;
+    UiaState& uia;
+
+    UiaEnv Uia() const { return UiaEnv{automation, desktop, clock, uia}; }
 };
 
 struct CaretLocation {

@@ -1,8 +1,7 @@
 #pragma once
-// Plain values for UI Automation answers, and an opaque element reference that
-// releases what it holds when destroyed (so every reference is released once).
+// Plain values for UI Automation answers and the identifiers the caret and
+// editability procedures read.
 #include <cstdint>
-#include <memory>
 
 namespace tessel {
 
@@ -24,6 +23,7 @@ struct UiaCaret {
     std::int32_t X = 0;
     std::int32_t Top = 0;
     std::int32_t Bottom = 0;
+    friend constexpr bool operator==(const UiaCaret&, const UiaCaret&) = default;
 };
 
 // A bounding rectangle as UI Automation reports it (screen pixels, doubles).
@@ -34,25 +34,31 @@ struct ElementRect {
     double height = 0;
 };
 
-// Property identifiers read by the window rules.
 namespace uia_property {
+constexpr int kBoundingRectangle = 30001;
 constexpr int kProcessId = 30002;
 constexpr int kControlType = 30003;
+constexpr int kName = 30005;
+constexpr int kHasKeyboardFocus = 30008;
+constexpr int kIsKeyboardFocusable = 30009;
 constexpr int kIsEnabled = 30010;
 constexpr int kClassName = 30012;
 constexpr int kNativeWindowHandle = 30020;
+constexpr int kIsTextPatternAvailable = 30040;
+constexpr int kIsValuePatternAvailable = 30043;
+constexpr int kValueValue = 30045;
+constexpr int kValueIsReadOnly = 30046;
+constexpr int kLegacyIAccessibleState = 30096;
+constexpr int kAriaRole = 30101;
+constexpr int kIsTextEditPatternAvailable = 30149;
 }  // namespace uia_property
 
 namespace uia_control_type {
+constexpr std::int32_t kComboBox = 50003;
 constexpr std::int32_t kEdit = 50004;
+constexpr std::int32_t kText = 50020;
+constexpr std::int32_t kGroup = 50026;
+constexpr std::int32_t kDocument = 50030;
 }  // namespace uia_control_type
-
-// An element reference owned by whoever holds the pointer. Implementations
-// derive from it and release their COM reference in the destructor.
-class UiaElement {
-public:
-    virtual ~UiaElement() = default;
-};
-using UiaElementPtr = std::unique_ptr<UiaElement>;
 
 }  // namespace tessel

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 
 #include "common/saturate.h"
 #include "common/text.h"
+#include "editability/uia_caret_search.h"
+#include "editability/uia_element_reading.h"
 
 namespace tessel {
 namespace {
@@ -168,44 +169,40 @@ RuleWindow ExcelCaretOwnerRule(Desktop& desktop, TargetMemo& memo, const FocusSn
     return answer;
 }
 
-CaretInfo ExcelFieldEstimate(Desktop& desktop, TargetMemo& memo, CaretSources& sources, const FocusSnapshot& snapshot) {
+CaretInfo ExcelFieldEstimate(UiaEnv& env, TargetMemo& memo, const FocusSnapshot& snapshot) {
+    Desktop& desktop = env.desktop;
+    Automation& automation = env.automation;
     const RuleWindow dialog = ExcelDialogRule(desktop, memo, snapshot);
     if (!dialog.applies) return {};
-    UiaElementPtr element = sources.FocusedElement(snapshot);
-    const bool walker = sources.HasWalker();
+    UiaElementRef element = CachedFocusedElement(env, snapshot);
+    const bool walker = automation.HasWalker();
     for (int i = 0; i < 13 && element; ++i) {
         bool qualifies = false;
-        if (sources.ReadBoolProperty(*element, uia_property::kIsEnabled) != std::optional<bool>(false)) {
-            const auto controlType = sources.ReadI32Property(*element, uia_property::kControlType);
+        if (automation.BoolProperty(element, uia_property::kIsEnabled) != std::optional<bool>(false)) {
+            const auto controlType = automation.I32Property(element, uia_property::kControlType);
             if (controlType == uia_control_type::kEdit) {
                 qualifies = true;
             } else {
-                const auto className = sources.ReadStringProperty(*element, uia_property::kClassName);
+                const auto className = ReadStringProperty(automation, element, uia_property::kClassName);
                 if (className && (EqualsIgnoreAsciiCase(*className, "edit") || EqualsIgnoreAsciiCase(*className, "edtbx")))
                     qualifies = true;
                 else
-                    qualifies = sources.ElementEditability(*element) == Editability::TextInput;
+                    qualifies = ElementEditability(automation, element) == Editability::TextInput;
             }
         }
         if (qualifies) {
-            const auto r = sources.ElementRectangle(*element);
-            if (!r || !std::isfinite(r->left) || !std::isfinite(r->top) || !std::isfinite(r->width) ||
-                !std::isfinite(r->height) || !(r->width > 0) || !(r->height > 0))
-                return {};
-            CaretInfo c;
-            c.X = RoundToI32(r->left + 4);
-            c.Top = RoundToI32(r->top + 2);
-            c.Bottom = std::max(RoundToI32(r->top + r->height - 2), SatAdd(c.Top, 1));
+            const auto r = ElementRectangle(env, element);
+            if (!r || !IsUsableRect(*r)) return {};
+            const CaretInfo c = GuessInside(*r);
             const auto v = desktop.WindowRect(dialog.window);
             if (!v) return {};
             if (c.X < SatSub(v->left, 16) || c.X > SatAdd(v->right, 16) || c.Bottom < SatSub(v->top, 16) ||
                 c.Top > SatAdd(v->bottom, 16))
                 return {};
-            c.Found = true;
             return c;
         }
         if (!walker || i == 12) break;  // no parent request beyond the thirteenth element
-        element = sources.ParentElement(*element);
+        element = automation.Parent(element);
     }
     return {};
 }
@@ -226,8 +223,8 @@ CaretInfo EditWindowGuess(Desktop& desktop, WindowId window) {
     return guess;
 }
 
-bool QuickInputRule(CaretSources& sources, const UiaElement& element, WindowId scope) {
-    if (const auto className = sources.ReadStringProperty(element, uia_property::kClassName)) {
+bool QuickInputRule(UiaEnv& env, const UiaElementRef& element, WindowId scope) {
+    if (const auto className = ReadStringProperty(env.automation, element, uia_property::kClassName)) {
         std::string_view rest = *className;
         while (!rest.empty()) {
             std::size_t start = 0;
@@ -238,19 +235,21 @@ bool QuickInputRule(CaretSources& sources, const UiaElement& element, WindowId s
             rest = rest.substr(end);
         }
     }
-    return sources.IsTaskManagerSearchBox(element, scope);
+    return IsTaskManagerSearchBox(env, element, scope);
 }
 
-UiaVerdict UiaVerdictOnFocus(Desktop& desktop, CaretSources& sources, const FocusSnapshot& snapshot) {
-    if (!sources.HasAutomation()) return UiaVerdict::Undetermined;
-    UiaElementPtr focused = sources.FocusedElement(snapshot);
+UiaVerdict UiaVerdictOnFocus(UiaEnv& env, const FocusSnapshot& snapshot) {
+    Automation& automation = env.automation;
+    if (!automation.Present()) return UiaVerdict::Undetermined;
+    UiaElementRef focused = CachedFocusedElement(env, snapshot);
     if (!focused) return UiaVerdict::Undetermined;
     const WindowId scope =
-        IsWindowScopeClass(LowerClassName(desktop, snapshot.foreground)) ? snapshot.foreground : kNoWindow;
+        IsWindowScopeClass(LowerClassName(env.desktop, snapshot.foreground)) ? snapshot.foreground : kNoWindow;
 
-    if (!sources.HasWalker()) {
-        if (sources.EmptyFieldGuess(*focused, scope).Found) return UiaVerdict::Editable;
-        switch (sources.ElementEditability(*focused)) {
+    if (!automation.HasWalker()) {
+        const Editability e = ElementEditability(automation, focused);
+        if (EmptyFieldGuess(env, focused, scope, e).Found) return UiaVerdict::Editable;
+        switch (e) {
             case Editability::TextInput:
             case Editability::EditableDocument: return UiaVerdict::Editable;
             case Editability::NotEditable:
@@ -261,18 +260,20 @@ UiaVerdict UiaVerdictOnFocus(Desktop& desktop, CaretSources& sources, const Focu
         return UiaVerdict::Undetermined;
     }
 
-    if (sources.HasEditableDescendant(*focused, 4, 64, scope)) return UiaVerdict::Editable;
+    if (int budget = 64; HasEditableDescendant(env, focused, 4, budget, scope)) return UiaVerdict::Editable;
     bool notEditable = false, text = false, codeRole = false;
-    UiaElementPtr element = std::move(focused);
+    UiaElementRef element = std::move(focused);
     for (int i = 0; i < 12 && element; ++i) {
-        if (QuickInputRule(sources, *element, scope)) {
+        if (QuickInputRule(env, element, scope)) {
             // A quick-input box is a text field whatever the deeper search finds;
             // walking its subtree also wakes providers that build it lazily.
-            sources.HasEditableDescendant(*element, 8, 512, scope);
+            int budget = 512;
+            HasEditableDescendant(env, element, 8, budget, scope);
             return UiaVerdict::Editable;
         }
-        if (sources.EmptyFieldGuess(*element, scope).Found) return UiaVerdict::Editable;
-        switch (sources.ElementEditability(*element)) {
+        const Editability e = ElementEditability(automation, element);
+        if (EmptyFieldGuess(env, element, scope, e).Found) return UiaVerdict::Editable;
+        switch (e) {
             case Editability::TextInput:
             case Editability::EditableDocument:
                 if (!codeRole) return UiaVerdict::Editable;
@@ -286,33 +287,34 @@ UiaVerdict UiaVerdictOnFocus(Desktop& desktop, CaretSources& sources, const Focu
             case Editability::UnknownEditability: break;
         }
         if (i == 11) break;  // the twelfth element ends the walk without asking for its parent
-        element = sources.ParentElement(*element);
+        element = automation.Parent(element);
     }
     return (notEditable || text) ? UiaVerdict::NotEditable : UiaVerdict::Undetermined;
 }
 
-UiaFocusOwner UiaFocusLookup(Desktop& desktop, CaretSources& sources, const FocusSnapshot& snapshot) {
+UiaFocusOwner UiaFocusLookup(UiaEnv& env, const FocusSnapshot& snapshot) {
+    Automation& automation = env.automation;
     UiaFocusOwner owner;
-    if (!sources.HasAutomation()) return owner;
-    UiaElementPtr element = sources.FocusedElement(snapshot);
-    const bool walker = sources.HasWalker();
+    if (!automation.Present()) return owner;
+    UiaElementRef element = CachedFocusedElement(env, snapshot);
+    const bool walker = automation.HasWalker();
     for (int i = 0; i < 13 && element; ++i) {
         if (owner.UiaFocusProcessId == 0) {
-            const auto pid = sources.ReadI32Property(*element, uia_property::kProcessId);
+            const auto pid = automation.I32Property(element, uia_property::kProcessId);
             if (pid && *pid > 0) owner.UiaFocusProcessId = static_cast<std::uint32_t>(*pid);
         }
         if (owner.UiaFocusWindow == kNoWindow) {
-            const auto hwnd = sources.ReadI32Property(*element, uia_property::kNativeWindowHandle);
+            const auto hwnd = automation.I32Property(element, uia_property::kNativeWindowHandle);
             // Window handles travel as 32-bit values and widen with sign extension.
             if (hwnd && *hwnd != 0) owner.UiaFocusWindow = static_cast<WindowId>(static_cast<std::intptr_t>(*hwnd));
         }
         if (owner.UiaFocusProcessId != 0 && owner.UiaFocusWindow != kNoWindow) break;
         if (!walker || i == 12) break;
-        element = sources.ParentElement(*element);
+        element = automation.Parent(element);
     }
     if (owner.UiaFocusWindow != kNoWindow && owner.UiaFocusProcessId == 0) {
         std::uint32_t pid = 0;
-        desktop.WindowThreadProcessId(owner.UiaFocusWindow, &pid);
+        env.desktop.WindowThreadProcessId(owner.UiaFocusWindow, &pid);
         owner.UiaFocusProcessId = pid;
     }
     return owner;

@@ -8,7 +8,7 @@
 
 #include "editability/caret_info.h"
 #include "editability/caret_locator_state.h"
-#include "editability/caret_sources.h"
+#include "editability/uia_state.h"
 #include "main/focus_snapshot.h"
 #include "platform/desktop.h"
 
@@ -49,18 +49,18 @@ RuleWindow ExcelDialogRule(Desktop& desktop, TargetMemo& memo, const FocusSnapsh
 RuleWindow ExcelCaretOwnerRule(Desktop& desktop, TargetMemo& memo, const FocusSnapshot& snapshot);
 
 // A caret estimate for an Excel edit field found through UI Automation.
-CaretInfo ExcelFieldEstimate(Desktop& desktop, TargetMemo& memo, CaretSources& sources, const FocusSnapshot& snapshot);
+CaretInfo ExcelFieldEstimate(UiaEnv& env, TargetMemo& memo, const FocusSnapshot& snapshot);
 
 // A synthetic caret at the left of a plain edit window.
 CaretInfo EditWindowGuess(Desktop& desktop, WindowId window);
 
 // An editor's quick-input box, or Task Manager's search box.
-bool QuickInputRule(CaretSources& sources, const UiaElement& element, WindowId scope);
+bool QuickInputRule(UiaEnv& env, const UiaElementRef& element, WindowId scope);
 
 enum class UiaVerdict : std::uint8_t { Editable = 0, NotEditable = 1, Undetermined = 2 };
 
 // Whether the focused UI Automation element takes text.
-UiaVerdict UiaVerdictOnFocus(Desktop& desktop, CaretSources& sources, const FocusSnapshot& snapshot);
+UiaVerdict UiaVerdictOnFocus(UiaEnv& env, const FocusSnapshot& snapshot);
 
 struct UiaFocusOwner {
     WindowId UiaFocusWindow = kNoWindow;
@@ -69,6 +69,6 @@ struct UiaFocusOwner {
 };
 
 // The window and process that own the focused UI Automation element.
-UiaFocusOwner UiaFocusLookup(Desktop& desktop, CaretSources& sources, const FocusSnapshot& snapshot);
+UiaFocusOwner UiaFocusLookup(UiaEnv& env, const FocusSnapshot& snapshot);
 
 }  // namespace tessel

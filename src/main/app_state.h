@@ -15,6 +15,7 @@
 #include "editability/caret_info.h"
 #include "editability/caret_locator_state.h"
 #include "editability/caret_sources.h"
+#include "editability/uia_state.h"
 #include "input_mode/ime_query_state.h"
 #include "input_mode/query_ime_status.h"
 #include "platform/automation.h"
@@ -87,6 +88,8 @@ struct AppState {
     bool taskManagerMode = false;
     std::uint32_t taskManagerProcessId = 0;
     std::uint8_t TaskbarReading = 2;
+    UiaElementRef IndicatorElement;  // the taskbar element of the last reading
+    UiaState uia;                    // focused-element and Task Manager caret caches
 
     bool HooksComplete() const {
         return hookInstalled[0] && hookInstalled[1] && hookInstalled[2] && hookInstalled[3];

@@ -6,7 +6,7 @@ void InvalidateCaretCaches(AppState& state) {
     state.editabilityVerdict = EditabilityVerdict{};
     InvalidateCaretLocatorCaches(state.caretLocator);
     state.CaretNearTop = false;
-    if (state.caretSources) state.caretSources->ReleaseFocusedElement();
+    EmptyFocusedElementCache(state.uia.focusedElement);
 }
 
 void ForgetLastMode(AppState& state) { state.mode.LastMode = InputMode::None; }

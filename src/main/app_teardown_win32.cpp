@@ -20,7 +20,9 @@ void DestroyAppState(AppState* state) {
     // The console caret source holds its own attachment.
     if (state->caretSources) state->caretSources->ReleaseConsole();
 
-    if (state->caretSources) state->caretSources->ReleaseFocusedElement();
+    // Cached elements go before the automation objects that made them.
+    EmptyFocusedElementCache(state->uia.focusedElement);
+    state->IndicatorElement.Reset();
     if (ShellResources* shell = state->shell) {
         // Release order: walker before the automation object that made it.
         shell->rawWalker.Reset();

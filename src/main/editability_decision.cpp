@@ -19,7 +19,7 @@ std::optional<EditabilityDecision> CheapRules(const EditabilityInputs& in) {
     if (EvaluateNativeEditFirst(desktop, in.memo, s)) return EditabilityDecision{true, EditabilityRule::NativeControl};
     if (ExcelCaretOwnerRule(desktop, in.memo, s).applies)
         return EditabilityDecision{true, EditabilityRule::ExcelCaretOwner};
-    if (ExcelFieldEstimate(desktop, in.memo, in.sources, s).Found)
+    if (UiaEnv env = in.Uia(); ExcelFieldEstimate(env, in.memo, s).Found)
         return EditabilityDecision{true, EditabilityRule::ExcelFieldEstimate};
     if (RuleWindow dialog = ExcelDialogRule(desktop, in.memo, s); dialog.applies) {
         ChildCaretSearch found = SearchChildCarets(desktop, in.sources, dialog.window);
@@ -50,7 +50,8 @@ bool ComputeVerdict(const EditabilityInputs& in) {
     if (in.foreground.PowerPoint && FocusThenCaretAccessibleCaret(desktop, in.sources, s.focus, s.caret).Found)
         return true;
     if (outlookAnswer) return *outlookAnswer == 0;
-    return UiaVerdictOnFocus(desktop, in.sources, s) == UiaVerdict::Editable;
+    UiaEnv env = in.Uia();
+    return UiaVerdictOnFocus(env, s) == UiaVerdict::Editable;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "common/time.h"
 #include "editability/caret_locator_state.h"
 #include "editability/caret_sources.h"
+#include "editability/uia_state.h"
 #include "main/focus_snapshot.h"
 #include "platform/desktop.h"
 
@@ -24,6 +25,11 @@ struct EditabilityInputs {
     const FocusSnapshot& snapshot;
     const ForegroundClass& foreground;
     MonoTime decisionTime;
+    Automation& automation;
+    Clock& clock;
+    UiaState& uia;
+
+    UiaEnv Uia() const { return UiaEnv{automation, desktop, clock, uia}; }
 };
 
 // Which rule decided; for tests and benchmarks.

@@ -120,7 +120,7 @@ int RunTessel() {
     static Win32Ime ime;
     static Win32Sound sound;
     static Win32Processes processes;
-    // The accessibility, Outlook, console and UI Automation caret sources are
+    // The accessibility, Outlook and console caret sources are
     // not reached yet: every one of them answers "not found".
     static CaretSources caretSources;
     static NoImeHostDiscovery imeHosts;

@@ -7,6 +7,7 @@
 #include "editability/window_classification.h"
 #include "input_mode/classify_input_mode.h"
 #include "input_mode/query_ime_status.h"
+#include "input_mode/taskbar_indicator.h"
 #include "main/app_state_ops.h"
 #include "main/editability_decision.h"
 #include "main/shell_surface.h"
@@ -26,6 +27,8 @@ void Hide(AppState& state) {
     state.imeHostProcessId = 0;
     HideBadge(state.badge, *state.badgePlatform);
 }
+
+UiaEnv Uia(AppState& state) { return UiaEnv{*state.automation, *state.desktop, *state.clock, state.uia}; }
 
 void SetEventTarget(AppState& state, std::uint32_t processId) {
     if (state.coalescer) state.coalescer->SetEventTargetProcessId(processId);
@@ -48,7 +51,7 @@ std::uint32_t CompositionCells(InputMode mode) {
 }
 
 CaretLocation Locate(AppState& state, const FocusSnapshot& snapshot, std::uint32_t cells) {
-    CaretContext context{*state.desktop, *state.clock, *state.caretSources};
+    CaretContext context{*state.desktop, *state.clock, *state.caretSources, *state.automation, state.uia};
     CaretLocation location = LocateCaret(context, state.caretLocator, snapshot, cells);
     state.CaretNearTop = location.caretNearTop;
     return location;
@@ -107,7 +110,8 @@ InputHost ExamineShellSurface(AppState& state, const FocusSnapshot& snapshot, st
 
     MonoTime now = state.clock->Now();
     if (!AtMostAgo(now, shell.lookupTime, kShellHostReuse)) {
-        UiaFocusOwner owner = UiaFocusLookup(desktop, *state.caretSources, snapshot);
+        UiaEnv env = Uia(state);
+        UiaFocusOwner owner = UiaFocusLookup(env, snapshot);
         shell.uiaFocusWindow = owner.UiaFocusWindow;
         shell.uiaFocusProcessId = owner.UiaFocusProcessId;
         shell.lookupTime = now;
@@ -118,10 +122,9 @@ InputHost ExamineShellSurface(AppState& state, const FocusSnapshot& snapshot, st
 
 }  // namespace
 
-bool ReadTaskbarIndicator(AppState&) {
-    // The taskbar's input indicator is read through UI Automation, which is
-    // not reached yet: the guessed reading stays and never changes.
-    return false;
+bool ReadTaskbarIndicator(AppState& state) {
+    return ReadTaskbarIndicator(*state.automation, *state.desktop,
+                                TaskbarIndicatorState{state.TaskbarReading, state.IndicatorElement});
 }
 
 void FullUpdate(AppState& state) {
@@ -133,7 +136,7 @@ void FullUpdate(AppState& state) {
     RekeyTargetMemo(state.caretLocator.targetMemo, snapshot);
 
     if (!snapshot.foreground) {
-        state.caretSources->ReleaseFocusedElement();
+        EmptyFocusedElementCache(state.uia.focusedElement);
         Hide(state);
         return;
     }
@@ -150,8 +153,9 @@ void FullUpdate(AppState& state) {
         }
     }
 
-    EditabilityInputs inputs{desktop, *state.caretSources, state.caretLocator.targetMemo, snapshot, foreground,
-                             decisionTime};
+    EditabilityInputs inputs{desktop,      *state.caretSources, state.caretLocator.targetMemo,
+                             snapshot,     foreground,          decisionTime,
+                             *state.automation, *state.clock,   state.uia};
     if (!DecideEditability(inputs, state.editabilityVerdict).show) {
         Hide(state);
         return;
@@ -162,7 +166,8 @@ void FullUpdate(AppState& state) {
 
     ImeStatus status = QueryStatus(state, snapshot, host.window, host.processId);
     if (status.Source == StatusSource::Unavailable && host.window == kNoWindow && host.processId == 0) {
-        UiaFocusOwner owner = UiaFocusLookup(desktop, *state.caretSources, snapshot);
+        UiaEnv env = Uia(state);
+        UiaFocusOwner owner = UiaFocusLookup(env, snapshot);
         if (owner.UiaFocusWindow != kNoWindow || owner.UiaFocusProcessId != 0) {
             SetEventTarget(state, owner.UiaFocusProcessId);
             host = {owner.UiaFocusWindow, owner.UiaFocusProcessId};

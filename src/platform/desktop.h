@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/types.h"
 
@@ -34,6 +35,8 @@ public:
     virtual void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) = 0;
     // Calls `visit` for each descendant of `parent` until it returns false.
     virtual void EnumChildWindows(WindowId parent, const std::function<bool(WindowId)>& visit) = 0;
+    // FindWindowW(className, no title): the first top-level window of that class.
+    virtual WindowId FindTopLevelWindow(std::u16string_view className) = 0;
 
     // --- window geometry, styles, DPI and messages (caret location) ---
     // IsWindowVisible.
@@ -54,6 +57,8 @@ public:
                                                              std::uint32_t timeoutMs) = 0;
 
     // --- input ---
+    // GetCursorPos; empty on failure.
+    virtual std::optional<Point> CursorPos() = 0;
     // True when GetAsyncKeyState reports the key down (high bit).
     virtual bool AsyncKeyDown(int virtualKey) = 0;
     // Keyboard layout (HKL) of a thread; its low word is the LANGID.

@@ -3,6 +3,8 @@
 #include <dwmapi.h>
 #include <shellscalingapi.h>
 
+#include <string>
+
 #include "platform/win32_types_win32.h"
 
 namespace tessel {
@@ -89,6 +91,11 @@ void Win32Desktop::EnumChildWindows(WindowId parent, const std::function<bool(Wi
     ::EnumChildWindows(ToHwnd(parent), EnumThunk, reinterpret_cast<LPARAM>(&ctx));
 }
 
+WindowId Win32Desktop::FindTopLevelWindow(std::u16string_view className) {
+    const std::wstring name(className.begin(), className.end());
+    return ToWindowId(::FindWindowW(name.c_str(), nullptr));
+}
+
 bool Win32Desktop::IsWindowVisible(WindowId window) { return window && ::IsWindowVisible(ToHwnd(window)); }
 
 std::intptr_t Win32Desktop::WindowLongPtr(WindowId window, int index) {
@@ -122,6 +129,12 @@ std::optional<std::uintptr_t> Win32Desktop::SendMessageWithTimeout(WindowId wind
     if (!window || !::SendMessageTimeoutW(ToHwnd(window), message, wParam, lParam, flags, timeoutMs, &result))
         return std::nullopt;
     return static_cast<std::uintptr_t>(result);
+}
+
+std::optional<Point> Win32Desktop::CursorPos() {
+    POINT p{};
+    if (!::GetCursorPos(&p)) return std::nullopt;
+    return Point{p.x, p.y};
 }
 
 bool Win32Desktop::AsyncKeyDown(int virtualKey) {

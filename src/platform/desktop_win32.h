@@ -18,6 +18,7 @@ public:
     std::optional<Rect> ExtendedFrameBounds(WindowId window) override;
     void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) override;
     void EnumChildWindows(WindowId parent, const std::function<bool(WindowId)>& visit) override;
+    WindowId FindTopLevelWindow(std::u16string_view className) override;
     bool IsWindowVisible(WindowId window) override;
     std::intptr_t WindowLongPtr(WindowId window, int index) override;
     std::optional<Point> ClientToScreen(WindowId window, Point client) override;
@@ -27,6 +28,7 @@ public:
     std::optional<std::uintptr_t> SendMessageWithTimeout(WindowId window, std::uint32_t message, std::uintptr_t wParam,
                                                      std::intptr_t lParam, std::uint32_t flags,
                                                      std::uint32_t timeoutMs) override;
+    std::optional<Point> CursorPos() override;
     bool AsyncKeyDown(int virtualKey) override;
     std::uintptr_t KeyboardLayout(std::uint32_t threadId) override;
     bool PostToWindow(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;

@@ -46,6 +46,7 @@ AppRig::AppRig() {
     state.sound = &sound;
     state.processes = &processes;
     state.caretSources = &sources;
+    automation.present = false;
     state.automation = &automation;
     state.coalescer = &coalescer;
     state.mainWindow = kMainWindow;

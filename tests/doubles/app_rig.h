@@ -7,6 +7,7 @@
 
 #include "doubles/fake_clock.h"
 #include "doubles/recording_sound.h"
+#include "doubles/scripted_automation.h"
 #include "doubles/scripted_badge_platform.h"
 #include "doubles/scripted_caret_sources.h"
 #include "doubles/scripted_desktop.h"
@@ -55,7 +56,7 @@ struct AppRig {
     RecordingSound sound;
     FakeProcesses processes;
     ScriptedCaretSources sources;
-    NoAutomation automation;
+    ScriptedAutomation automation;  // absent until a test scripts it
     WinEventCoalescer coalescer;
     AppState state;
 };

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "common/text.h"
+
 namespace tessel::testing {
 
 ScriptedWindow& ScriptedDesktop::AddWindow(WindowId id, ScriptedWindow w) {
@@ -124,6 +126,15 @@ void ScriptedDesktop::EnumChildWindows(WindowId parent, const std::function<bool
     if (Find(parent)) walk(parent);
 }
 
+WindowId ScriptedDesktop::FindTopLevelWindow(std::u16string_view className) {
+    Count("FindTopLevelWindow");
+    for (WindowId id : order_) {
+        const ScriptedWindow* w = Find(id);
+        if (w && w->topLevel && EqualsIgnoreAsciiCase(w->className, className)) return id;
+    }
+    return kNoWindow;
+}
+
 bool ScriptedDesktop::IsWindowVisible(WindowId window) {
     Count("IsWindowVisible");
     const ScriptedWindow* w = Find(window);
@@ -173,6 +184,11 @@ std::optional<std::uintptr_t> ScriptedDesktop::SendMessageWithTimeout(WindowId w
     auto it = w->messageReplies.find(message);
     if (it == w->messageReplies.end()) return std::nullopt;
     return it->second;
+}
+
+std::optional<Point> ScriptedDesktop::CursorPos() {
+    Count("CursorPos");
+    return cursor_;
 }
 
 bool ScriptedDesktop::AsyncKeyDown(int virtualKey) {

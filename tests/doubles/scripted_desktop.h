@@ -65,6 +65,8 @@ public:
     // GetDpiForMonitor's x value for a monitor; a monitor without one fails.
     void SetMonitorDpi(std::uintptr_t monitor, std::uint32_t dpi) { monitorDpi_[monitor] = dpi; }
     const std::vector<SentMessage>& Sent() const { return sent_; }
+    // The mouse pointer; empty: GetCursorPos fails.
+    void SetCursor(std::optional<Point> p) { cursor_ = p; }
 
     // --- observation ---
     int Calls(const std::string& operation) const;
@@ -91,6 +93,7 @@ public:
     std::optional<Rect> ExtendedFrameBounds(WindowId window) override;
     void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) override;
     void EnumChildWindows(WindowId parent, const std::function<bool(WindowId)>& visit) override;
+    WindowId FindTopLevelWindow(std::u16string_view className) override;
     bool IsWindowVisible(WindowId window) override;
     std::intptr_t WindowLongPtr(WindowId window, int index) override;
     std::optional<Point> ClientToScreen(WindowId window, Point client) override;
@@ -100,6 +103,7 @@ public:
     std::optional<std::uintptr_t> SendMessageWithTimeout(WindowId window, std::uint32_t message, std::uintptr_t wParam,
                                                      std::intptr_t lParam, std::uint32_t flags,
                                                      std::uint32_t timeoutMs) override;
+    std::optional<Point> CursorPos() override;
     bool AsyncKeyDown(int virtualKey) override;
     std::uintptr_t KeyboardLayout(std::uint32_t threadId) override;
     bool PostToWindow(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
@@ -123,6 +127,7 @@ protected:
     bool failTimers_ = false;
     std::map<std::uintptr_t, std::uint32_t> monitorDpi_;
     std::vector<SentMessage> sent_;
+    std::optional<Point> cursor_;
 };
 
 }  // namespace tessel::testing

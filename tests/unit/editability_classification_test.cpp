@@ -1,16 +1,16 @@
 // Window classification rules against the scripted desktop.
 #include <gtest/gtest.h>
 
-#include "doubles/scripted_caret_sources.h"
+#include "doubles/scripted_automation.h"
 #include "doubles/scripted_desktop.h"
 #include "editability/window_classification.h"
 
 namespace tessel {
 namespace {
 
-using testing::ScriptedCaretSources;
+using testing::ScriptedNode;
+using testing::UiaCall;
 using testing::ScriptedDesktop;
-using testing::ScriptedElement;
 using testing::ScriptedWindow;
 
 ScriptedWindow Win(std::u16string cls, WindowId parent = kNoWindow) {
@@ -265,156 +265,156 @@ TEST(EditabilityClassification, EditWindowGuess) {
 // --- rules on the UI Automation focus ---
 
 TEST(EditabilityClassification, UiaRulesWithoutAutomation) {
-    ScriptedDesktop d;
-    d.AddWindow(1, Win(u"Chrome_WidgetWin_1"));
-    CaretSources none;  // what the program has where UI Automation is missing
+    testing::UiaRig r;
+    r.a.present = false;  // what the program has where UI Automation is missing
+    r.a.Add(10).Is(Editability::TextInput);
+    r.a.focused = 10;
+    r.d.AddWindow(1, Win(u"Chrome_WidgetWin_1"));
     TargetMemo memo;
-    EXPECT_EQ(UiaVerdictOnFocus(d, none, Snap(1, 1, 0)), UiaVerdict::Undetermined);
-    EXPECT_EQ(UiaFocusLookup(d, none, Snap(1, 1, 0)), UiaFocusOwner{});
-    EXPECT_FALSE(ExcelFieldEstimate(d, memo, none, Snap(1, 1, 0)).Found);
+    EXPECT_EQ(UiaVerdictOnFocus(r.env, Snap(1, 1, 0)), UiaVerdict::Undetermined);
+    EXPECT_EQ(UiaFocusLookup(r.env, Snap(1, 1, 0)), UiaFocusOwner{});
+    EXPECT_FALSE(ExcelFieldEstimate(r.env, memo, Snap(1, 1, 0)).Found);
+    EXPECT_EQ(r.a.Calls(UiaCall::FocusedElement), 0);
 }
 
 TEST(EditabilityClassification, QuickInputRuleSplitsClassTokens) {
-    ScriptedCaretSources s;
-    s.elements[1].strings[uia_property::kClassName] = "monaco-list\tQUICK-INPUT-WIDGET show-file-icons";
-    s.elements[2].strings[uia_property::kClassName] = "quick-input-widgets";
-    s.elements[3].taskManagerSearchBox = true;
-    s.focused = 1;
-    FocusSnapshot snap;
-    EXPECT_TRUE(QuickInputRule(s, *s.FocusedElement(snap), 0));
-    s.focused = 2;
-    EXPECT_FALSE(QuickInputRule(s, *s.FocusedElement(snap), 0));
-    s.focused = 3;
-    EXPECT_TRUE(QuickInputRule(s, *s.FocusedElement(snap), 0));
+    testing::UiaRig r;
+    r.a.Add(1).strings[uia_property::kClassName] = "monaco-list\tQUICK-INPUT-WIDGET show-file-icons";
+    r.a.Add(2).strings[uia_property::kClassName] = "quick-input-widgets";
+    // Task Manager's search box counts too.
+    r.a.Add(3).Rect(100, 40, 600, 30).strings[uia_property::kClassName] =
+        "Windows.UI.Composition.DesktopWindowContentBridge";
+    r.d.AddWindow(5, Win(u"TaskManagerWindow")).rect = {0, 0, 1000, 700};
+    for (int id : {1, 2, 3}) {
+        r.a.focused = id;
+        EXPECT_EQ(QuickInputRule(r.env, r.a.FocusedElement(), 5), id != 2) << id;
+    }
+    EXPECT_EQ(r.Leaks(), "");
 }
 
-struct UiaRig {
-    ScriptedDesktop d;
-    ScriptedCaretSources s;
-    UiaRig() {
+struct ChainRig : testing::UiaRig {
+    ChainRig() {
         d.AddWindow(1, Win(u"Chrome_WidgetWin_1"));
-        s.automation = true;
-        s.walker = true;
-        s.focused = 10;
-        s.elements[10].parent = 11;
-        s.elements[11].parent = 12;
-        s.elements[12];
+        a.focused = 10;
+        a.Add(12);
+        a.Add(11, 12);
+        a.Add(10, 11);
     }
 };
 
 TEST(EditabilityClassification, UiaVerdictWalksAncestorsWithMarks) {
-    UiaRig r;
+    ChainRig r;
     // Nothing decisive anywhere: undetermined.
-    EXPECT_EQ(UiaVerdictOnFocus(r.d, r.s, Snap(1, 1, 0)), UiaVerdict::Undetermined);
-    EXPECT_EQ(r.s.liveElements, 0);
+    EXPECT_EQ(UiaVerdictOnFocus(r.env, Snap(1, 1, 0)), UiaVerdict::Undetermined);
 
     // A static text below an editable document: the document decides.
-    r.s.elements[10].editability = Editability::StaticText;
-    r.s.elements[12].editability = Editability::EditableDocument;
-    EXPECT_EQ(UiaVerdictOnFocus(r.d, r.s, Snap(1, 1, 0)), UiaVerdict::Editable);
+    r.a.Node(10).Is(Editability::StaticText);
+    r.a.Node(12).Is(Editability::EditableDocument);
+    EXPECT_EQ(UiaVerdictOnFocus(r.env, Snap(1, 1, 0)), UiaVerdict::Editable);
 
     // Code below it: the document no longer counts, and the text mark says no.
-    r.s.elements[10].editability = Editability::CodeOrPresentation;
-    EXPECT_EQ(UiaVerdictOnFocus(r.d, r.s, Snap(1, 1, 0)), UiaVerdict::NotEditable);
+    r.a.Node(10).Is(Editability::CodeOrPresentation);
+    EXPECT_EQ(UiaVerdictOnFocus(r.env, Snap(1, 1, 0)), UiaVerdict::NotEditable);
 
-    // The scope is the Chromium foreground window.
-    r.s.log.clear();
-    r.s.elements[11].emptyFieldGuess = CaretInfo{true, 1, 2, 3};
-    EXPECT_EQ(UiaVerdictOnFocus(r.d, r.s, Snap(1, 1, 0)), UiaVerdict::Editable);
-    EXPECT_EQ(r.s.log.front(), "FocusedElement");
-    EXPECT_EQ(r.s.log[1], "HasEditableDescendant(10,4,64)");
-    EXPECT_EQ(r.s.log[2], "EmptyFieldGuess(10,1)");
-    EXPECT_EQ(r.s.liveElements, 0);
+    // An empty field within the Chromium window's top band is editable.
+    r.d.Window(1).rect = {0, 0, 1000, 800};
+    r.a.Node(11).Is(Editability::TextInput).Rect(10, 20, 300, 30);
+    EXPECT_EQ(UiaVerdictOnFocus(r.env, Snap(1, 1, 0)), UiaVerdict::Editable);
+    EXPECT_EQ(r.Leaks(), "");
 }
 
 TEST(EditabilityClassification, UiaVerdictQuickInputAndDescendants) {
-    UiaRig r;
-    r.s.elements[11].strings[uia_property::kClassName] = "quick-input-widget";
-    r.s.elements[10].editability = Editability::NotEditable;
-    EXPECT_EQ(UiaVerdictOnFocus(r.d, r.s, Snap(1, 1, 0)), UiaVerdict::Editable);
-    EXPECT_EQ(r.s.Count("HasEditableDescendant(11,8,512)"), 1);
+    ChainRig r;
+    r.a.Node(11).strings[uia_property::kClassName] = "quick-input-widget";
+    r.a.Node(10).Is(Editability::NotEditable);
+    for (int id = 20; id < 40; ++id) r.a.Add(id, 11);  // a quick-input list, nothing editable
+    EXPECT_EQ(UiaVerdictOnFocus(r.env, Snap(1, 1, 0)), UiaVerdict::Editable);
+    EXPECT_GT(r.a.Node(39).asked, 0);  // walked by the deeper search
 
-    UiaRig q;
-    q.s.elements[10].hasEditableDescendant = true;
-    EXPECT_EQ(UiaVerdictOnFocus(q.d, q.s, Snap(1, 1, 0)), UiaVerdict::Editable);
-    EXPECT_EQ(q.s.Count("ElementEditability"), 0);
+    // An editable child of the focused element decides before any ancestor is read.
+    ChainRig q;
+    q.a.Add(20, 10).Is(Editability::TextInput);
+    EXPECT_EQ(UiaVerdictOnFocus(q.env, Snap(1, 1, 0)), UiaVerdict::Editable);
+    EXPECT_EQ(q.a.Calls(UiaCall::Parent), 0);
+    EXPECT_EQ(r.Leaks(), "");
+    EXPECT_EQ(q.Leaks(), "");
 }
 
 TEST(EditabilityClassification, UiaVerdictWithoutWalker) {
-    UiaRig r;
-    r.s.walker = false;
-    r.s.elements[10].editability = Editability::CodeOrPresentation;
-    r.s.elements[12].editability = Editability::TextInput;
-    EXPECT_EQ(UiaVerdictOnFocus(r.d, r.s, Snap(1, 1, 0)), UiaVerdict::NotEditable);
-    r.s.elements[10].editability = Editability::EditableDocument;
-    EXPECT_EQ(UiaVerdictOnFocus(r.d, r.s, Snap(1, 1, 0)), UiaVerdict::Editable);
-    EXPECT_EQ(r.s.Count("HasEditableDescendant"), 0);
-    EXPECT_EQ(r.s.Count("ParentElement"), 0);
+    ChainRig r;
+    r.a.walker = false;
+    r.a.Node(10).Is(Editability::CodeOrPresentation);
+    r.a.Node(12).Is(Editability::TextInput);
+    EXPECT_EQ(UiaVerdictOnFocus(r.env, Snap(1, 1, 0)), UiaVerdict::NotEditable);
+    r.a.Node(10).Is(Editability::EditableDocument);
+    EXPECT_EQ(UiaVerdictOnFocus(r.env, Snap(1, 1, 0)), UiaVerdict::Editable);
+    EXPECT_EQ(r.a.Calls(UiaCall::FirstChild), 0);
+    EXPECT_EQ(r.a.Calls(UiaCall::Parent), 0);
+    EXPECT_EQ(r.Leaks(), "");
 }
 
 TEST(EditabilityClassification, UiaFocusLookupTakesFirstOfEach) {
-    UiaRig r;
-    r.s.elements[10].ints[uia_property::kProcessId] = 0;
-    r.s.elements[11].ints[uia_property::kNativeWindowHandle] = 0x1234;
-    r.s.elements[11].ints[uia_property::kProcessId] = 4321;
-    r.s.elements[12].ints[uia_property::kProcessId] = 99;
-    EXPECT_EQ(UiaFocusLookup(r.d, r.s, Snap(1, 1, 0)), (UiaFocusOwner{0x1234, 4321}));
-    EXPECT_EQ(r.s.Count("ParentElement"), 1);
+    ChainRig r;
+    r.a.Node(10).ints[uia_property::kProcessId] = 0;
+    r.a.Node(11).ints[uia_property::kNativeWindowHandle] = 0x1234;
+    r.a.Node(11).ints[uia_property::kProcessId] = 4321;
+    r.a.Node(12).ints[uia_property::kProcessId] = 99;
+    EXPECT_EQ(UiaFocusLookup(r.env, Snap(1, 1, 0)), (UiaFocusOwner{0x1234, 4321}));
+    EXPECT_EQ(r.a.Calls(UiaCall::Parent), 1);
 
     // A window without a process id: the window's own process.
-    UiaRig w;
-    w.s.elements[12].ints[uia_property::kNativeWindowHandle] = 1;
+    ChainRig w;
+    w.a.Node(12).ints[uia_property::kNativeWindowHandle] = 1;
     w.d.Window(1).processId = 55;
-    EXPECT_EQ(UiaFocusLookup(w.d, w.s, Snap(1, 1, 0)), (UiaFocusOwner{1, 55}));
-    EXPECT_EQ(w.s.liveElements, 0);
+    EXPECT_EQ(UiaFocusLookup(w.env, Snap(1, 1, 0)), (UiaFocusOwner{1, 55}));
+    EXPECT_EQ(r.Leaks(), "");
+    EXPECT_EQ(w.Leaks(), "");
 }
 
 // Each walk stops asking for parents once its last element is examined:
 // every request is a cross-process call into the focused application.
 TEST(EditabilityClassification, AncestorWalksFetchNoParentBeyondTheirLength) {
-    UiaRig r;
-    for (int id = 12; id < 30; ++id) r.s.elements[id].parent = id + 1;
-    r.s.elements[30];
-    EXPECT_EQ(UiaVerdictOnFocus(r.d, r.s, Snap(1, 1, 0)), UiaVerdict::Undetermined);
-    EXPECT_EQ(r.s.Count("ElementEditability"), 12);
-    EXPECT_EQ(r.s.Count("ParentElement"), 11);
+    ChainRig r;
+    for (int id = 13; id <= 30; ++id) r.a.Add(id);
+    for (int id = 12; id < 30; ++id) r.a.Node(id).parent = id + 1;
+    EXPECT_EQ(UiaVerdictOnFocus(r.env, Snap(1, 1, 0)), UiaVerdict::Undetermined);
+    EXPECT_EQ(r.a.ElementsAsked(), 12);
+    EXPECT_EQ(r.a.Calls(UiaCall::Parent), 11);
 
-    r.s.log.clear();
-    EXPECT_EQ(UiaFocusLookup(r.d, r.s, Snap(1, 1, 0)), UiaFocusOwner{});
-    EXPECT_EQ(r.s.Count("ParentElement"), 12);
+    r.a.ResetCounts();
+    EXPECT_EQ(UiaFocusLookup(r.env, Snap(1, 1, 0)), UiaFocusOwner{});
+    EXPECT_EQ(r.a.Calls(UiaCall::Parent), 12);
 
-    r.s.log.clear();
+    r.a.ResetCounts();
     r.d.AddWindow(2, Win(u"bosa_sdm_XL9")).rect = {0, 0, 500, 400};
     TargetMemo memo;
-    EXPECT_FALSE(ExcelFieldEstimate(r.d, memo, r.s, Snap(2, 2, 0)).Found);
-    EXPECT_EQ(r.s.Count("ElementEditability"), 13);
-    EXPECT_EQ(r.s.Count("ParentElement"), 12);
-    EXPECT_EQ(r.s.liveElements, 0);
+    EXPECT_FALSE(ExcelFieldEstimate(r.env, memo, Snap(2, 2, 0)).Found);
+    EXPECT_EQ(r.a.ElementsAsked(), 13);
+    EXPECT_EQ(r.a.Calls(UiaCall::Parent), 12);
+    EXPECT_EQ(r.Leaks(), "");
 }
 
 TEST(EditabilityClassification, ExcelFieldEstimateWalksToEditAndChecksDialog) {
-    ScriptedDesktop d;
-    d.AddWindow(1, Win(u"bosa_sdm_XL9")).rect = {100, 100, 500, 400};
-    ScriptedCaretSources s;
-    s.automation = s.walker = true;
-    s.focused = 10;
-    s.elements[10].parent = 11;
-    s.elements[10].ints[uia_property::kControlType] = uia_control_type::kEdit;
-    s.elements[10].bools[uia_property::kIsEnabled] = false;  // skipped
-    s.elements[11].strings[uia_property::kClassName] = "EdtBx";
-    s.elements[11].rect = ElementRect{200.5, 150, 100, 20};
+    testing::UiaRig r;
+    r.d.AddWindow(1, Win(u"bosa_sdm_XL9")).rect = {100, 100, 500, 400};
+    r.a.focused = 10;
+    r.a.Add(11).strings[uia_property::kClassName] = "EdtBx";
+    ScriptedNode& edit = r.a.Add(10, 11);
+    edit.ints[uia_property::kControlType] = uia_control_type::kEdit;
+    edit.bools[uia_property::kIsEnabled] = false;  // skipped
+    r.a.Node(11).Rect(200.5, 150, 100, 20);
     TargetMemo memo;
-    EXPECT_EQ(ExcelFieldEstimate(d, memo, s, Snap(1, 1, 0)), (CaretInfo{true, 205, 152, 168}));
+    EXPECT_EQ(ExcelFieldEstimate(r.env, memo, Snap(1, 1, 0)), (CaretInfo{true, 205, 152, 168}));
 
     // Outside the dialog by more than 16 pixels: rejected.
-    s.elements[11].rect = ElementRect{517.0, 150, 100, 20};
-    EXPECT_FALSE(ExcelFieldEstimate(d, memo, s, Snap(1, 1, 0)).Found);
-    s.elements[11].rect = ElementRect{512.0, 150, 100, 20};
-    EXPECT_TRUE(ExcelFieldEstimate(d, memo, s, Snap(1, 1, 0)).Found);
+    r.a.Node(11).Rect(517.0, 150, 100, 20);
+    EXPECT_FALSE(ExcelFieldEstimate(r.env, memo, Snap(1, 1, 0)).Found);
+    r.a.Node(11).Rect(512.0, 150, 100, 20);
+    EXPECT_TRUE(ExcelFieldEstimate(r.env, memo, Snap(1, 1, 0)).Found);
     // A flat rectangle ends the walk without a caret.
-    s.elements[11].rect = ElementRect{200, 150, 100, 0};
-    EXPECT_FALSE(ExcelFieldEstimate(d, memo, s, Snap(1, 1, 0)).Found);
-    EXPECT_EQ(s.liveElements, 0);
+    r.a.Node(11).Rect(200, 150, 100, 0);
+    EXPECT_FALSE(ExcelFieldEstimate(r.env, memo, Snap(1, 1, 0)).Found);
+    EXPECT_EQ(r.Leaks(), "");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "doubles/fake_clock.h"
+#include "doubles/scripted_automation.h"
 #include "doubles/scripted_caret_sources.h"
 #include "doubles/scripted_desktop.h"
 #include "editability/accessibility_caret_search.h"
@@ -12,7 +13,10 @@ namespace tessel {
 namespace {
 
 using testing::FakeClock;
+using testing::ScriptedAutomation;
 using testing::ScriptedCaretSources;
+using testing::ScriptedNode;
+using testing::UiaCall;
 using testing::ScriptedDesktop;
 using testing::ScriptedWindow;
 
@@ -132,10 +136,26 @@ struct LocatorRig {
     ScriptedDesktop d;
     FakeClock clock;
     ScriptedCaretSources s;
+    ScriptedAutomation a;  // present, but nothing has the focus until a test says so
+    UiaState uia;
     CaretLocatorState state;
-    CaretContext ctx{d, clock, s};
+    CaretContext ctx{d, clock, s, a, uia};
 
     CaretLocation Locate(const FocusSnapshot& snap, std::uint32_t cells = 1) { return LocateCaret(ctx, state, snap, cells); }
+
+    // A focused text element whose caret range shows a 2-pixel bar.
+    ScriptedNode& UiaCaretAt(std::int32_t x, std::int32_t top, std::int32_t bottom,
+                             Editability e = Editability::TextInput) {
+        ScriptedNode& n = a.Add(10).Is(e).Rect(0, 0, 1000, 800);
+        n.textPattern = n.text2Pattern = n.textEditPattern = true;
+        n.Text(5, 10, top, 8, bottom - top);
+        n.caret = testing::TextSpan{2, 2};
+        n.emptyRangeRects = {ElementRect{double(x), double(top), 2, double(bottom - top)}};
+        a.focused = 10;
+        return n;
+    }
+    // UI Automation was asked for the focused element.
+    bool UiaAsked() const { return a.Calls(UiaCall::FocusedElement) > 0; }
 };
 
 TEST(EditabilityLocateCaret, NoForegroundReleasesConsole) {
@@ -185,13 +205,11 @@ TEST(EditabilityLocateCaret, ReadOnlyEditFallsToAccessibilityLoopThenSystemCaret
     EXPECT_FALSE(r.state.targetMemo.NativeEditFirst);
     // Not a Word pane: no accessibility read; the system caret comes after the Excel rules.
     EXPECT_EQ(r.s.Count("AccessibleCaret"), 0);
-    EXPECT_EQ(r.s.Count("ResolveUiaCaret"), 0);
+    EXPECT_FALSE(r.UiaAsked());
 
-    // Without a system caret, UI Automation (scoped as the foreground allows) is last.
-    r.s.log.clear();
-    r.s.uiaCaret = UiaCaret{UiaCaretKind::CaretFound, 40, 50, 60};
+    // Without a system caret, UI Automation is last.
+    r.UiaCaretAt(40, 50, 60);
     EXPECT_EQ(r.Locate(Snap(1, 2, kNoWindow)).caret, (CaretInfo{true, 40, 50, 60}));
-    EXPECT_EQ(r.s.log.back(), "ResolveUiaCaret(000)");
 }
 
 TEST(EditabilityLocateCaret, ClassicConsoleThenTerminal) {
@@ -204,17 +222,18 @@ TEST(EditabilityLocateCaret, ClassicConsoleThenTerminal) {
     // Console caret missing: UI Automation with the console flag, then give up.
     r.s.log.clear();
     r.s.consoleCaret = CaretInfo{};
-    r.s.uiaCaret.kind = UiaCaretKind::Undetermined;
     EXPECT_FALSE(r.Locate(Snap(1, 1, 1, {1, 1, 2, 10})).caret.Found);
-    EXPECT_EQ(r.s.log, (std::vector<std::string>{"LocateConsoleCaret(1)", "ResolveUiaCaret(100)"}));
+    EXPECT_EQ(r.s.log, (std::vector<std::string>{"LocateConsoleCaret(1)"}));
+    EXPECT_TRUE(r.UiaAsked());
     EXPECT_EQ(r.d.Calls("ClientToScreen"), 0);  // the system caret is never asked
 
-    // A terminal host releases any console and goes straight to UI Automation.
+    // A terminal host releases any console and goes straight to UI Automation,
+    // which asks a terminal's text for its caret whatever its editability.
     LocatorRig t;
     t.d.AddWindow(1, Win(u"CASCADIA_HOSTING_WINDOW_CLASS"));
-    t.s.uiaCaret = UiaCaret{UiaCaretKind::CaretFound, 5, 6, 7};
+    t.UiaCaretAt(5, 6, 7, Editability::UnknownEditability);
     EXPECT_EQ(t.Locate(Snap(1, 1, kNoWindow)).caret, (CaretInfo{true, 5, 6, 7}));
-    EXPECT_EQ(t.s.log, (std::vector<std::string>{"ReleaseConsole", "ResolveUiaCaret(100)"}));
+    EXPECT_EQ(t.s.log, (std::vector<std::string>{"ReleaseConsole"}));
 }
 
 TEST(EditabilityLocateCaret, BrowserAccessibilityCaretNeedsConfirmation) {
@@ -222,73 +241,74 @@ TEST(EditabilityLocateCaret, BrowserAccessibilityCaretNeedsConfirmation) {
     r.d.AddWindow(1, Win(u"Chrome_WidgetWin_1", {0, 0, 1000, 800}));
     // 20 pixels outside the window: rejected, UI Automation decides.
     r.s.accessibleCarets[1] = CaretInfo{true, -20, 100, 116};
-    r.s.uiaCaret = UiaCaret{UiaCaretKind::CaretFound, 300, 400, 416};
+    r.UiaCaretAt(300, 400, 416);
     EXPECT_EQ(r.Locate(Snap(1, 1, kNoWindow)).caret, (CaretInfo{true, 300, 400, 416}));
-    EXPECT_EQ(r.s.log.back(), "ResolveUiaCaret(011)");
 
     // Plausible, but Chromium without automation: not trusted.
-    r.s.log.clear();
-    r.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
-    r.s.uiaCaret = UiaCaret{UiaCaretKind::NoCaret};
-    EXPECT_FALSE(r.Locate(Snap(1, 1, kNoWindow)).caret.Found);
-    EXPECT_EQ(r.s.log, (std::vector<std::string>{"ReleaseConsole", "AccessibleCaret(1)", "ResolveUiaCaret(011)"}));
+    LocatorRig n;
+    n.d.AddWindow(1, Win(u"Chrome_WidgetWin_1", {0, 0, 1000, 800}));
+    n.a.present = false;
+    n.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    EXPECT_FALSE(n.Locate(Snap(1, 1, kNoWindow)).caret.Found);
+    EXPECT_EQ(n.s.log, (std::vector<std::string>{"ReleaseConsole", "AccessibleCaret(1)"}));
 
     // Firefox without automation: the accessibility caret is accepted.
     LocatorRig f;
     f.d.AddWindow(1, Win(u"MozillaWindowClass", {0, 0, 1000, 800}));
+    f.a.present = false;
     f.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
     EXPECT_EQ(f.Locate(Snap(1, 1, kNoWindow)).caret, (CaretInfo{true, 20, 100, 116}));
-    EXPECT_EQ(f.s.Count("ResolveUiaCaret"), 0);
 }
 
 TEST(EditabilityLocateCaret, BrowserAncestorCheck) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"MozillaWindowClass", {0, 0, 1000, 800}));
     r.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
-    r.s.automation = r.s.walker = true;
-    r.s.focused = 10;
-    r.s.elements[10].parent = 11;
-    r.s.elements[11].editability = Editability::EditableDocument;
-    r.s.elements[11].rect = ElementRect{26, 0, 500, 500};  // P.X = 20 is 6 left of it: inside the margin
+    r.a.focused = 10;
+    r.a.Add(11).Is(Editability::EditableDocument).Rect(26, 0, 500, 500);  // P.X = 20 is 6 left of it
+    r.a.Add(10, 11);
     EXPECT_TRUE(r.Locate(Snap(1, 1, kNoWindow)).caret.Found);
-    EXPECT_EQ(r.s.Count("DescendantContainsPoint(10,4,64,0)"), 1);
-    EXPECT_EQ(r.s.Count("ResolveUiaCaret"), 0);
+    EXPECT_EQ(r.a.Calls(UiaCall::FirstChild), 1);  // the descendant check
+    EXPECT_EQ(r.a.Calls(UiaCall::Pattern), 0);     // no caret search
 
     // 7 pixels away: not confirmed, UI Automation decides.
-    r.s.elements[11].rect = ElementRect{27, 0, 500, 500};
-    r.s.uiaCaret = UiaCaret{UiaCaretKind::Undetermined};
+    r.a.Node(11).Rect(27, 0, 500, 500);
     EXPECT_FALSE(r.Locate(Snap(1, 1, kNoWindow)).caret.Found);
+    EXPECT_GT(r.a.Calls(UiaCall::Pattern), 0);
 
     // A rectangle that cannot be read confirms the caret.
-    r.s.elements[11].rect.reset();
+    r.a.Node(11).rect.reset();
     EXPECT_TRUE(r.Locate(Snap(1, 1, kNoWindow)).caret.Found);
 
-    // In Chromium an editable document does not confirm anything.
+    // In Chromium an editable document does not confirm anything; an
+    // editable descendant around the point does.
     LocatorRig c;
     c.d.AddWindow(1, Win(u"Chrome_WidgetWin_1", {0, 0, 1000, 800}));
     c.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
-    c.s.automation = c.s.walker = true;
-    c.s.focused = 10;
-    c.s.elements[10].editability = Editability::EditableDocument;
+    c.a.focused = 10;
+    c.a.Add(10).Is(Editability::EditableDocument);
     EXPECT_FALSE(c.Locate(Snap(1, 1, kNoWindow)).caret.Found);
-    c.s.elements[10].descendantContainsPoint = true;
+    c.a.Add(20, 10).Is(Editability::TextInput).Rect(10, 90, 300, 30);
     EXPECT_TRUE(c.Locate(Snap(1, 1, kNoWindow)).caret.Found);
-    EXPECT_EQ(c.s.liveElements, 0);
+    EmptyFocusedElementCache(r.uia.focusedElement);
+    EmptyFocusedElementCache(c.uia.focusedElement);
+    EXPECT_EQ(r.a.ReferenceProblems(), "");
+    EXPECT_EQ(c.a.ReferenceProblems(), "");
 }
 
 TEST(EditabilityLocateCaret, BrowserAncestorCheckAsksForTwelveParentsAtMost) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"MozillaWindowClass", {0, 0, 1000, 800}));
     r.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
-    r.s.automation = r.s.walker = true;
-    r.s.focused = 10;
-    for (int id = 10; id < 30; ++id) r.s.elements[id].parent = id + 1;
-    r.s.elements[30];
-    // Thirteen elements are examined; the parent of the last one is never needed.
+    r.a.focused = 10;
+    for (int id = 30; id >= 10; --id) r.a.Add(id, id == 30 ? 0 : id + 1);
+    // Thirteen elements are examined; the parent of the last one is never needed
+    // (the caret search that follows walks fewer).
     EXPECT_FALSE(r.Locate(Snap(1, 1, kNoWindow)).caret.Found);
-    EXPECT_EQ(r.s.Count("ElementEditability"), 13);
-    EXPECT_EQ(r.s.Count("ParentElement"), 12);
-    EXPECT_EQ(r.s.liveElements, 0);
+    EXPECT_EQ(r.a.ElementsAsked(), 13);
+    EXPECT_EQ(r.a.Node(23).asked, 0);
+    EmptyFocusedElementCache(r.uia.focusedElement);
+    EXPECT_EQ(r.a.ReferenceProblems(), "");
 }
 
 TEST(EditabilityLocateCaret, WordPaneReadsAccessibilityCaret) {
@@ -335,7 +355,7 @@ TEST(EditabilityLocateCaret, OutlookComposePaneCachedFor120Ms) {
     r.d.ResetCalls();
     EXPECT_FALSE(r.Locate(snap).caret.Found);
     EXPECT_EQ(r.d.Calls("ClientToScreen"), 0);
-    EXPECT_EQ(r.s.Count("ResolveUiaCaret"), 0);
+    EXPECT_FALSE(r.UiaAsked());
 }
 
 // Outlook may take long to answer; the cached caret's age counts from when
@@ -353,7 +373,9 @@ TEST(EditabilityLocateCaret, OutlookCaretAgeCountsFromTheAnswer) {
     SlowSources s;
     s.clock = &clock;
     CaretLocatorState state;
-    CaretContext ctx{d, clock, s};
+    NoAutomation none;
+    UiaState uia;
+    CaretContext ctx{d, clock, s, none, uia};
     d.AddWindow(1, Win(u"rctrl_renwnd32", {0, 0, 1000, 800}));
     d.AddWindow(3, Win(u"_WwB", {0, 0, 1000, 800}, 1));
     d.AddWindow(4, Win(u"_WwG", {0, 100, 1000, 800}, 3));
@@ -371,9 +393,11 @@ TEST(EditabilityLocateCaret, PowerPointAsksUiaThenAccessibility) {
     r.d.AddWindow(1, Win(u"PPTFrameClass", {0, 0, 1000, 800}));
     r.d.AddWindow(2, Win(u"mdiClass", {0, 0, 1000, 800}, 1));
     r.s.accessibleCarets[2] = CaretInfo{true, 100, 200, 220};
-    r.s.uiaCaret = UiaCaret{UiaCaretKind::NoCaret};
+    // A selection in the slide text: nothing to show.
+    r.UiaCaretAt(300, 400, 416).selection = {testing::TextSpan{1, 4}};
     EXPECT_FALSE(r.Locate(Snap(1, 2, 2, {1, 1, 2, 10})).caret.Found);
-    r.s.uiaCaret = UiaCaret{UiaCaretKind::Undetermined};
+    r.a.focused = 0;
+    r.clock.AdvanceMs(101);
     EXPECT_EQ(r.Locate(Snap(1, 2, 2, {1, 1, 2, 10})).caret, (CaretInfo{true, 100, 200, 220}));
     EXPECT_EQ(r.d.Calls("ClientToScreen"), 0);
 }
@@ -389,7 +413,8 @@ TEST(EditabilityLocateCaret, ExcelOwnerOrder) {
     r.s.accessibleCarets.clear();
     r.s.log.clear();
     EXPECT_FALSE(r.Locate(Snap(1, 2, kNoWindow)).caret.Found);
-    EXPECT_EQ(r.s.log, (std::vector<std::string>{"ReleaseConsole", "AccessibleCaret(2)", "ResolveUiaCaret(000)"}));
+    EXPECT_EQ(r.s.log, (std::vector<std::string>{"ReleaseConsole", "AccessibleCaret(2)"}));
+    EXPECT_TRUE(r.UiaAsked());
 
     // Owner is an edit box inside an Excel dialog: the edit-window guess.
     LocatorRig g;

@@ -8,6 +8,10 @@
 #include "main/app_state.h"
 #include "main/app_state_ops.h"
 #include "main/update_cycle.h"
+#include "main/app_scheduler_host.h"
+#include "main/scheduler.h"
+#include "main/shell_surface.h"
+#include "editability/uia_element_reading.h"
 
 namespace tessel {
 namespace {
@@ -52,6 +56,17 @@ protected:
     testing::RecordingSound& sound = rig.sound;
     testing::FakeProcesses& processes = rig.processes;
     testing::ScriptedCaretSources& sources = rig.sources;
+    testing::ScriptedAutomation& automation = rig.automation;
+
+    // UI Automation is there and the focused element sits in its cache.
+    void CacheFocusedElement() {
+        automation.present = true;
+        automation.Add(1);
+        automation.focused = 1;
+        UiaEnv env{automation, desktop, clock, state.uia};
+        CachedFocusedElement(env, TakeFocusSnapshot(desktop));
+        ASSERT_EQ(automation.LiveReferences(), 1);
+    }
 };
 
 TEST_F(UpdateCycle, AnEditControlShowsTheBadgeBelowItsCaret) {
@@ -71,13 +86,14 @@ TEST_F(UpdateCycle, AnEditControlShowsTheBadgeBelowItsCaret) {
 }
 
 TEST_F(UpdateCycle, NoForegroundWindowHidesAndReleasesTheFocusedElement) {
+    CacheFocusedElement();
     FullUpdate(state);
     ASSERT_TRUE(state.badge.Visible);
     desktop.SetForeground(kNoWindow);
     FullUpdate(state);
     EXPECT_FALSE(state.badge.Visible);
     EXPECT_FALSE(state.lastCaret.Found);
-    EXPECT_EQ(sources.focusedElementReleases, 1);
+    EXPECT_EQ(automation.ReferenceProblems(), "");
     // Hiding keeps the mode, so coming back to English stays silent.
     EXPECT_EQ(state.mode.LastMode, InputMode::English);
 }
@@ -120,19 +136,19 @@ TEST_F(UpdateCycle, TheEditabilityVerdictIsReusedFor250Ms) {
     FocusSnapshot snapshot{Rect{}, kFrame, kFrame, kLabel, kLabel, kPid};
     TargetMemo memo;
     RekeyTargetMemo(memo, snapshot);
-    EditabilityInputs in{desktop, sources, memo, snapshot, fg, clock.Now()};
+    EditabilityInputs in{desktop, sources, memo, snapshot, fg, clock.Now(), rig.automation, clock, state.uia};
     EXPECT_EQ(DecideEditability(in, cache).rule, EditabilityRule::Computed);
-    EditabilityInputs later{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(250)};
+    EditabilityInputs later{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(250), rig.automation, clock, state.uia};
     EditabilityDecision reused = DecideEditability(later, cache);
     EXPECT_EQ(reused.rule, EditabilityRule::Cached);
     EXPECT_FALSE(reused.show);
-    EditabilityInputs stale{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(251)};
+    EditabilityInputs stale{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(251), rig.automation, clock, state.uia};
     EXPECT_EQ(DecideEditability(stale, cache).rule, EditabilityRule::Computed);
     // Another focus window is another key.
     FocusSnapshot other = snapshot;
     other.focus = kEdit;
     other.caret = kNoWindow;
-    EditabilityInputs moved{desktop, sources, memo, other, fg, clock.Now() + Ms(260)};
+    EditabilityInputs moved{desktop, sources, memo, other, fg, clock.Now() + Ms(260), rig.automation, clock, state.uia};
     EXPECT_NE(DecideEditability(moved, cache).rule, EditabilityRule::Cached);
 }
 
@@ -143,7 +159,7 @@ TEST_F(UpdateCycle, ConsolesAreAlwaysEditableAndTheCheapRulesAreNotCached) {
     FocusSnapshot snapshot{Rect{}, kFrame, kFrame, kNoWindow, kNoWindow, kPid};
     TargetMemo memo;
     RekeyTargetMemo(memo, snapshot);
-    EditabilityDecision d = DecideEditability({desktop, sources, memo, snapshot, console, clock.Now()}, cache);
+    EditabilityDecision d = DecideEditability({desktop, sources, memo, snapshot, console, clock.Now(), rig.automation, clock, state.uia}, cache);
     EXPECT_TRUE(d.show);
     EXPECT_EQ(d.rule, EditabilityRule::Console);
     EXPECT_TRUE(cache.show);  // recorded for the slow path to reuse
@@ -227,12 +243,53 @@ TEST_F(UpdateCycle, RefreshModeRedrawsAtTheKnownCaretWhenCapsLockChanges) {
 
 TEST_F(UpdateCycle, InvalidatingTheCaretCachesEmptiesTheVerdictAndMemo) {
     FullUpdate(state);
+    CacheFocusedElement();
     state.CaretNearTop = true;
     InvalidateCaretCaches(state);
     EXPECT_FALSE(state.editabilityVerdict.time.has_value());
     EXPECT_EQ(state.caretLocator.targetMemo.stateWord, TargetMemo::kInvalidated);
     EXPECT_FALSE(state.CaretNearTop);
-    EXPECT_EQ(sources.focusedElementReleases, 1);
+    EXPECT_EQ(automation.ReferenceProblems(), "");
+}
+
+// Task Manager's search box: the taskbar indicator is read when the box gets
+// the focus and by the 50 ms timer, which refreshes the mode on a change.
+TEST_F(UpdateCycle, TaskManagerSearchBoxFollowsTheTaskbarIndicator) {
+    constexpr WindowId kTaskManager = 0x200, kInputSite = 0x201, kTaskbar = 0x300;
+    desktop.AddWindow(kTaskManager, MakeWindow(u"TaskManagerWindow", kNoWindow, kThread, kPid, Rect{0, 0, 1000, 700}));
+    desktop.AddWindow(kInputSite,
+                      MakeWindow(u"Windows.UI.Input.InputSite.WindowClass", kTaskManager, kThread, kPid, Rect{}));
+    desktop.AddWindow(kTaskbar, MakeWindow(u"Shell_TrayWnd", kNoWindow, 9, 90, Rect{0, 1040, 1920, 1080}));
+    automation.present = true;
+    automation.windowElements[kTaskbar] = 1;
+    automation.Add(1);
+    automation.Add(2, 1).strings[uia_property::kName] = "Korean input mode";
+    state.mode.LastMode = InputMode::English;
+
+    desktop.SetForeground(kTaskManager);
+    GuiThreadInfo info;
+    info.active = kTaskManager;
+    info.focus = kInputSite;
+    desktop.SetGuiThreadInfo(kThread, info);
+    FullUpdate(state);
+    EXPECT_TRUE(state.taskManagerMode);
+    EXPECT_EQ(state.TaskbarReading, 1);
+    EXPECT_TRUE(desktop.TimerRunning(kMain, kTaskManagerTimerId));
+
+    AppSchedulerHost host(state);
+    automation.ResetCounts();
+    OnTaskManagerTimer(state.sched, clock, desktop, host);  // unchanged: one name read
+    EXPECT_EQ(automation.Calls(testing::UiaCall::StringProperty), 1);
+    automation.Node(2).strings[uia_property::kName] = "English input mode";
+    clock.AdvanceMs(50);
+    OnTaskManagerTimer(state.sched, clock, desktop, host);
+    EXPECT_EQ(state.TaskbarReading, 0);
+    // The mode refresh ran; without a caret it falls back to a full update.
+    EXPECT_EQ(state.sched.lastFullUpdate, clock.Now());
+
+    EmptyFocusedElementCache(state.uia.focusedElement);
+    state.IndicatorElement.Reset();
+    EXPECT_EQ(automation.ReferenceProblems(), "");
 }
 
 }  // namespace

@@ -94,7 +94,9 @@ TEST_F(EditabilityCaretWin32, FocusedEditGivesTheSystemCaret) {
 
     SteadyClock clock;
     CaretSources none;
-    CaretContext context{desktop, clock, none};
+    NoAutomation noAutomation;
+    UiaState uia;
+    CaretContext context{desktop, clock, none, noAutomation, uia};
     CaretLocatorState state;
     const CaretLocation located = LocateCaret(context, state, snap, 1);
     EXPECT_EQ(located.caret, direct);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "doubles/scripted_automation.h"
 #include "doubles/scripted_caret_sources.h"
 #include "main/app_state.h"
 #include "main/app_teardown_win32.h"
@@ -11,15 +12,23 @@
 namespace tessel {
 namespace {
 
-TEST(MainTeardownWin32, FreeingTheStateLetsTheConsoleAndTheFocusedElementGo) {
+TEST(MainTeardownWin32, FreeingTheStateLetsTheConsoleAndTheCachedElementsGo) {
     testing::ScriptedCaretSources sources;
+    testing::ScriptedAutomation automation;
+    automation.Add(1);
+    automation.Add(2);
+    automation.focused = 1;
+    automation.windowElements[5] = 2;
     auto* state = new AppState;
     state->caretSources = &sources;
+    state->automation = &automation;
+    state->uia.focusedElement.element = automation.FocusedElement();
+    state->IndicatorElement = automation.ElementFromWindow(5);
     state->shell = new ShellResources;
     DestroyAppState(state);
     // An attached console would otherwise outlive the state that knew of it.
     EXPECT_EQ(sources.Count("ReleaseConsole"), 1);
-    EXPECT_EQ(sources.focusedElementReleases, 1);
+    EXPECT_EQ(automation.ReferenceProblems(), "");
 }
 
 }  // namespace
