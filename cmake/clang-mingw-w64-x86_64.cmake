@@ -22,8 +22,11 @@ set(CMAKE_SYSROOT ${TESSEL_MINGW_SYSROOT})
 # finds neither libstdc++'s headers nor its library on its own: name them.
 # The posix flavour is the one whose std::thread and std::mutex work.
 file(GLOB _tessel_gcc_dirs LIST_DIRECTORIES true /usr/lib/gcc/${TESSEL_MINGW_TRIPLE}/*-posix)
-list(SORT _tessel_gcc_dirs COMPARE NATURAL ORDER DESCENDING)
-list(GET _tessel_gcc_dirs 0 _tessel_gcc_default)
+set(_tessel_gcc_default "")
+if(_tessel_gcc_dirs)
+  list(SORT _tessel_gcc_dirs COMPARE NATURAL ORDER DESCENDING)
+  list(GET _tessel_gcc_dirs 0 _tessel_gcc_default)
+endif()
 set(TESSEL_MINGW_GCC_DIR "${_tessel_gcc_default}" CACHE PATH "MinGW-w64 GCC folder that holds libstdc++ (posix threads)")
 if(NOT EXISTS "${TESSEL_MINGW_GCC_DIR}/include/c++")
   message(FATAL_ERROR "libstdc++ for ${TESSEL_MINGW_TRIPLE} not found in '${TESSEL_MINGW_GCC_DIR}': install g++-mingw-w64-x86-64-posix")
