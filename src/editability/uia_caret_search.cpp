@@ -230,7 +230,7 @@ UiaCaret ResolveUiaCaret(UiaEnv& env, const FocusSnapshot& snapshot, bool consol
             }
         }
         if (strong || guess.Found) {
-            // Below the focused element this repeats step 4 only where that search differed.
+            // Ancestors always; the focused element again only when console and Chromium agree.
             if (walker && (!first || console == chromium)) {
                 int budget = kSearchBudget;
                 const UiaCaret c =

@@ -68,6 +68,12 @@ std::optional<std::string> ReadStringProperty(Automation& automation, const UiaE
 
 bool ContainsText(std::string_view text, std::string_view pattern) { return text.find(pattern) != std::string_view::npos; }
 
+bool ContainsLoweredText(std::string_view text, std::string_view lowerPattern) {
+    return std::search(text.begin(), text.end(), lowerPattern.begin(), lowerPattern.end(),
+                       [](char a, char b) { return AsciiLower(a) == b; }) != text.end() ||
+           lowerPattern.empty();
+}
+
 std::optional<ElementRect> ElementRectangle(UiaEnv& env, const UiaElementRef& element) {
     std::vector<double>& v = env.state.scratch.values;
     if (!element || !env.automation.DoublesProperty(element, uia_property::kBoundingRectangle, v) || v.size() < 4)
@@ -180,12 +186,10 @@ CaretInfo EmptyValueGuess(UiaEnv& env, const UiaElementRef& element) {
 
 bool IsAddressBar(Automation& a, const UiaElementRef& element) {
     if (const auto cls = ReadStringProperty(a, element, uia_property::kClassName)) {
-        const std::string lower = AsciiLowerCopy(*cls);
-        if (ContainsText(lower, "omnibox") || ContainsText(lower, "addressbar")) return true;
+        if (ContainsLoweredText(*cls, "omnibox") || ContainsLoweredText(*cls, "addressbar")) return true;
     }
     if (const auto name = ReadStringProperty(a, element, uia_property::kName)) {
-        const std::string lower = AsciiLowerCopy(*name);
-        if (ContainsText(lower, "address and search") || ContainsText(lower, "주소 및 검색")) return true;
+        if (ContainsLoweredText(*name, "address and search") || ContainsLoweredText(*name, "주소 및 검색")) return true;
     }
     return false;
 }

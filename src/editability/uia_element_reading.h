@@ -21,6 +21,9 @@ std::optional<std::string> ReadStringProperty(Automation& automation, const UiaE
 
 // Plain substring test on the UTF-8 bytes.
 bool ContainsText(std::string_view text, std::string_view pattern);
+// The same with ASCII letters of `text` lowered first (`lowerPattern` is
+// lower case already); spares a lowered copy of the text.
+bool ContainsLoweredText(std::string_view text, std::string_view lowerPattern);
 
 // The bounding rectangle (left, top, width, height); none when unreadable.
 std::optional<ElementRect> ElementRectangle(UiaEnv& env, const UiaElementRef& element);

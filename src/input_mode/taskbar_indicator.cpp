@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "common/text.h"
 #include "editability/uia_element.h"
 #include "editability/uia_element_reading.h"
 
@@ -17,9 +16,11 @@ constexpr int kSearchBudget = 128;
 std::uint8_t ClassifyIndicatorName(Automation& automation, const UiaElementRef& element) {
     const std::optional<std::string> name = ReadStringProperty(automation, element, uia_property::kName);
     if (!name) return taskbar_reading::kNone;
-    const std::string lower = AsciiLowerCopy(*name);
-    if (ContainsText(lower, "한국어 입력 모드") || ContainsText(lower, "korean input mode")) return taskbar_reading::kKorean;
-    if (ContainsText(lower, "영어 입력 모드") || ContainsText(lower, "english input mode")) return taskbar_reading::kEnglish;
+    const std::string_view n = *name;
+    if (ContainsLoweredText(n, "한국어 입력 모드") || ContainsLoweredText(n, "korean input mode"))
+        return taskbar_reading::kKorean;
+    if (ContainsLoweredText(n, "영어 입력 모드") || ContainsLoweredText(n, "english input mode"))
+        return taskbar_reading::kEnglish;
     return taskbar_reading::kNone;
 }
 

@@ -18,6 +18,7 @@
 #include "main/main_window_win32.h"
 #include "main/win_event_coalescer.h"
 #include "main/shell_resources_win32.h"
+#include "outlook/outlook_automation_win32.h"
 #include "platform/automation_win32.h"
 #include "platform/clock.h"
 #include "badge/badge_platform_win32.h"
@@ -120,11 +121,12 @@ int RunTessel() {
     static Win32Ime ime;
     static Win32Sound sound;
     static Win32Processes processes;
-    // The accessibility, Outlook and console caret sources are
-    // not reached yet: every one of them answers "not found".
+    // The accessibility and console caret sources are not reached yet: each
+    // answers "not found".
     static CaretSources caretSources;
     static NoImeHostDiscovery imeHosts;
     static Win32Automation automation;
+    static Win32Outlook outlook;
 
     DeclareDpiAwareness();
 
@@ -135,7 +137,14 @@ int RunTessel() {
     }
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         // Another instance runs: ask it to show its settings window, then leave.
-        if (HWND running = ::FindWindowW(kMainClass, nullptr)) ::PostMessageW(running, kWmShowSettings, 0, 0);
+        // The user started us, so we may let it take the foreground: without
+        // that its window would only flash in the taskbar.
+        if (HWND running = ::FindWindowW(kMainClass, nullptr)) {
+            DWORD runningProcess = 0;
+            if (::GetWindowThreadProcessId(running, &runningProcess) && runningProcess)
+                ::AllowSetForegroundWindow(runningProcess);
+            ::PostMessageW(running, kWmShowSettings, 0, 0);
+        }
         return 0;
     }
 
@@ -166,15 +175,9 @@ int RunTessel() {
     bool comInitialised = co == S_OK || co == S_FALSE;
 
     auto shell = std::make_unique<ShellResources>();
-    if (SUCCEEDED(::CoCreateInstance(uia::kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, uia::kIidIUIAutomation,
-                                     reinterpret_cast<void**>(shell->automation.Put()))) &&
-        shell->automation) {
-        uia::IUIAutomationTreeWalker* walker = nullptr;
-        if (SUCCEEDED(shell->automation->get_RawViewWalker(&walker)) && walker)
-            shell->rawWalker = ComPtr<uia::IUIAutomationTreeWalker>::Adopt(walker);
-    } else {
-        shell->automation.Reset();
-    }
+    UiaObjects uiaObjects = CreateUiAutomation(::CoCreateInstance);
+    shell->automation = std::move(uiaObjects.automation);
+    shell->rawWalker = std::move(uiaObjects.rawWalker);
 
     MonoTime started = clock.Now();
 
@@ -193,6 +196,7 @@ int RunTessel() {
     state->caretSources = &caretSources;
     automation.Attach(shell->automation.Get(), shell->rawWalker.Get());
     state->automation = &automation;
+    state->outlook = &outlook;
     state->imeHosts = &imeHosts;
     state->coalescer = &ProcessWinEventCoalescer();
     state->shell = shell.release();

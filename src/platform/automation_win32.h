@@ -1,10 +1,38 @@
 #pragma once
-// The UI Automation primitives forwarded one for one to COM.
+// The UI Automation primitives forwarded one for one to COM, and the creation
+// of the automation object at start-up.
+#include <windows.h>
+
+#include "common/raii_win32.h"
 #include "platform/automation.h"
 #include "platform/uia_com_win32.h"
 
 namespace tessel {
 
+// How long UI Automation waits for a provider before the call fails: for an
+// element (which may first have to reach the provider's process), and for
+// each request about one. Every call runs on Tessel's only thread, so a hung
+// application must cost a short pause, not the system's default of seconds;
+// a responding provider answers in a few milliseconds, and a reading lost to
+// a slow one is taken again at the next update.
+inline constexpr DWORD kUiaConnectionTimeoutMs = 250;
+inline constexpr DWORD kUiaTransactionTimeoutMs = 150;
+
+// The objects start-up keeps; either may be null.
+struct UiaObjects {
+    ComPtr<uia::IUIAutomation> automation;
+    ComPtr<uia::IUIAutomationTreeWalker> rawWalker;
+};
+
+// CoCreateInstance's signature, so that tests can hand in a fake.
+using CreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+
+// Creates the in-process automation object, bounds its time-outs where it
+// offers IUIAutomation2, and takes its raw-view walker. A failure leaves the
+// object and/or the walker null; nothing is reported.
+UiaObjects CreateUiAutomation(CreateInstanceFn create) noexcept;
+
+// A reference's handle is its COM interface pointer.
 class Win32Automation final : public Automation {
 public:
     // Borrows the objects start-up created (either may be null); they must
@@ -45,6 +73,20 @@ public:
     void Release(std::uintptr_t handle) noexcept override;
 
 private:
+    // The interface behind a reference of this adapter; null for an empty
+    // reference or one that another Automation handed out.
+    template <typename T, UiaRefKind Kind>
+    T* Com(const UiaRef<Kind>& ref) const noexcept {
+        return ref.Owner() == this ? reinterpret_cast<T*>(ref.Handle()) : nullptr;
+    }
+    // Adopts the reference a COM call returned; empty when the call failed.
+    // Called after the call, never with it as an argument: the out-pointer
+    // must be read once the call has filled it in.
+    template <UiaRefKind Kind>
+    UiaRef<Kind> Adopt(HRESULT hr, void* object) noexcept {
+        return SUCCEEDED(hr) && object ? UiaRef<Kind>(this, reinterpret_cast<std::uintptr_t>(object)) : UiaRef<Kind>{};
+    }
+
     uia::IUIAutomation* automation_ = nullptr;
     uia::IUIAutomationTreeWalker* walker_ = nullptr;
 };
