@@ -51,7 +51,6 @@ struct AppState {
     CaretSources* caretSources = nullptr;
     Automation* automation = nullptr;  // never null once wired; NoAutomation where absent
     OutlookAutomation* outlook = nullptr;
-    ImeHostDiscovery* imeHosts = nullptr;
     WinEventCoalescer* coalescer = nullptr;  // the process-wide one in the program
     ShellResources* shell = nullptr;
 

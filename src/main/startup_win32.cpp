@@ -124,7 +124,6 @@ int RunTessel() {
     // The accessibility and console caret sources are not reached yet: each
     // answers "not found".
     static CaretSources caretSources;
-    static NoImeHostDiscovery imeHosts;
     static Win32Automation automation;
     static Win32Outlook outlook;
 
@@ -197,7 +196,6 @@ int RunTessel() {
     automation.Attach(shell->automation.Get(), shell->rawWalker.Get());
     state->automation = &automation;
     state->outlook = &outlook;
-    state->imeHosts = &imeHosts;
     state->coalescer = &ProcessWinEventCoalescer();
     state->shell = shell.release();
     state->instance = reinterpret_cast<std::uintptr_t>(instance);

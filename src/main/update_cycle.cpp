@@ -35,8 +35,7 @@ void SetEventTarget(AppState& state, std::uint32_t processId) {
 }
 
 ImeStatus QueryStatus(AppState& state, const FocusSnapshot& snapshot, WindowId hostWindow, std::uint32_t hostPid) {
-    NoImeHostDiscovery none;
-    ImeQueryServices services{*state.desktop, *state.ime, *state.clock, state.imeHosts ? *state.imeHosts : none};
+    ImeQueryServices services{*state.desktop, *state.ime, *state.clock, state.processes};
     return QueryImeStatus(state.imeQuery, snapshot, hostWindow, hostPid, services);
 }
 

@@ -21,7 +21,9 @@ class Ime {
 public:
     virtual ~Ime() = default;
 
-    // ImmGetDefaultIMEWnd: the default IME window of the window's thread, or none.
+    // ImmGetDefaultIMEWnd: the default IME window of the window's thread, or
+    // none. Where that call answers null for another thread's window, the
+    // thread's one window of class "IME" stands in for it.
     virtual WindowId DefaultImeWindow(WindowId window) = 0;
     // SendMessageTimeoutW(imeWindow, WM_IME_CONTROL, wParam, 0,
     // SMTO_BLOCK | SMTO_ABORTIFHUNG, 50 ms): the result when answered, else empty.

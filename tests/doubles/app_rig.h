@@ -33,6 +33,7 @@ public:
     std::uint32_t currentProcessId = 1;
     int snapshots = 0;
     int lookups = 0;
+    int sessionReads = 0;
     int consoleFrees = 0;
 };
 

@@ -98,7 +98,7 @@ protected:
         return f;
     }
     ImeStatus Query(const FocusSnapshot& f) {
-        ImeQueryServices services{desktop_, ime_, clock_, hosts_};
+        ImeQueryServices services{desktop_, ime_, clock_, nullptr};
         return QueryImeStatus(state_, f, kNoWindow, 0, services);
     }
     static std::uint16_t ThreadLanguage() {
@@ -110,7 +110,6 @@ protected:
     Win32Desktop desktop_;
     LedgerIme ime_;
     SteadyClock clock_;
-    NoImeHostDiscovery hosts_;
     ImeQueryState state_;
 };
 
