@@ -1,11 +1,12 @@
 // Drives a running Tessel from a script the way the notification area and
-// the user would, for the screenshots of scripts/run:
+// the user would, for the screenshots of scripts/run and the package check:
 //   tessel_poke wait-settings   wait until the settings window is shown
 //                               and print its screen rectangle "x y width height"
 //   tessel_poke close-settings  close it (as its caption button does)
 //   tessel_poke menu            open the tray menu (right click on the icon)
 //   tessel_poke wait-menu       wait until a popup menu is shown; print its rectangle
 //   tessel_poke close-menu      close the menu with Escape
+//   tessel_poke close           close Tessel's main window, which ends it
 // Exit code 0 on success, 1 when Tessel or the window is not found in time.
 #include <windows.h>
 
@@ -98,6 +99,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR args, int) {
         // The menu's modal loop reads every key message of Tessel's thread.
         ::PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
         return Within(10000, [&] { return TesselWindow(main, L"#32768") == nullptr; }) ? 0 : 1;
+    }
+    if (what == L"close") {
+        ::PostMessageW(main, WM_CLOSE, 0, 0);
+        return Within(10000, [&] { return !::IsWindow(main); }) ? 0 : 1;
     }
     return 1;
 }
