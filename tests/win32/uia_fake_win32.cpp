@@ -68,6 +68,15 @@ Element* Element::AddChild() {
     return child;
 }
 
+void Element::Set(int propertyId, Value value) {
+    for (auto& p : properties)
+        if (p.first == propertyId) {
+            p.second = std::move(value);
+            return;
+        }
+    properties.emplace_back(propertyId, std::move(value));
+}
+
 HRESULT STDMETHODCALLTYPE Element::GetCurrentPropertyValueEx(int propertyId, BOOL ignoreDefault, VARIANT* out) {
     ::VariantInit(out);
     if (world_.Call("GetCurrentPropertyValueEx" + Args({propertyId, ignoreDefault}))) return E_FAIL;

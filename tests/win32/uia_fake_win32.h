@@ -101,7 +101,8 @@ public:
     std::vector<Element*> children;
 
     Element* AddChild();
-    void Set(int propertyId, Value value) { properties.emplace_back(propertyId, std::move(value)); }
+    // Sets or replaces one property.
+    void Set(int propertyId, Value value);
 
     HRESULT STDMETHODCALLTYPE GetCurrentPropertyValueEx(int propertyId, BOOL ignoreDefault, VARIANT* out) override;
     HRESULT STDMETHODCALLTYPE GetCurrentPatternAs(int patternId, REFIID iid, void** out) override;
@@ -199,7 +200,8 @@ public:
     UIA_FAKE_UNUSED(GetConversionTarget, (IUIAutomationTextRange**))
 };
 
-class Automation final : public IUIAutomation2, public Counted {
+// Not final: a server may refresh its tree before answering for the focus.
+class Automation : public IUIAutomation2, public Counted {
 public:
     // Older automation objects do not answer for IUIAutomation2.
     Automation(World& world, bool offersVersion2) : Counted(world), offersVersion2_(offersVersion2) {}
