@@ -37,6 +37,9 @@ LRESULT CALLBACK BrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             g_caret.selected = wParam != 0;
             Publish(window);
             return 0;
+        case fb::kHangProvider:
+            ::SetPropW(window, fb::kProviderHangs, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(wParam != 0)));
+            return 0;
         case WM_PAINT: {
             // The caret drawn by hand, as a browser does, so a screenshot shows it.
             PAINTSTRUCT ps;

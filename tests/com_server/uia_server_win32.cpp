@@ -17,6 +17,7 @@ namespace fake = tessel::testing::uia_fake;
 namespace fb = tessel::testing::fake_browser;
 
 constexpr HRESULT kElementNotAvailable = static_cast<HRESULT>(0x80040201);
+constexpr HRESULT kTimeout = static_cast<HRESULT>(0x80131505);
 
 LONG g_locks = 0;
 
@@ -82,6 +83,14 @@ private:
         text_->selection->ranges.clear();
         // A collapsed selection is reported as none, so the caret range decides.
         if (Prop(window, fb::kSelected)) text_->selection->ranges.push_back(word_);
+        world_.failing.clear();
+        if (Prop(window, fb::kProviderHangs)) {
+            world_.failing = {"GetCurrentPropertyValueEx", "GetCurrentPatternAs", "GetFirstChildElement",
+                              "GetNextSiblingElement",     "GetParentElement",    "GetSelection",
+                              "GetCaretRange",             "GetBoundingRectangles"};
+            world_.failure = kTimeout;
+            world_.failureDelayMs = fb::kHangMs;
+        }
         return true;
     }
 

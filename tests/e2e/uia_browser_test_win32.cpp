@@ -5,6 +5,9 @@
 
 #include <objbase.h>
 
+#include <algorithm>
+#include <cstdio>
+
 #include "com_server/fake_browser_caret.h"
 #include "e2e/e2e_support_win32.h"
 
@@ -130,6 +133,37 @@ TEST_F(UiaBrowserE2E, ASelectionHidesTheBadgeUntilItCollapses) {
     ::PostMessageW(window, fb::kSelect, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return BadgeAt(badge, BadgeFor(window, 40, 30)); }, 5s))
         << "badge did not come back when the selection collapsed";
+    EXPECT_EQ(tessel.Close(), 0);
+}
+
+TEST_F(UiaBrowserE2E, AHungProviderCostsOneTimeOutPerUpdateAndIsAskedAgainLater) {
+    Process browser(BuildDirectory() + L"\\fake_browser.exe");
+    Sandbox sandbox;
+    RunningTessel tessel(sandbox);
+    HWND window = nullptr, badge = nullptr;
+    ASSERT_TRUE(Start(browser, window, tessel, badge));
+    ASSERT_TRUE(WaitFor([&] { return BadgeAt(badge, BadgeFor(window, 40, 30)); }, 15s));
+
+    ::PostMessageW(window, fb::kHangProvider, 1, 0);
+    ::PostMessageW(window, fb::kMoveCaret, 200, 120);  // updates follow while it hangs
+    // How long Tessel's window takes to answer while every provider call waits.
+    long long slowest = 0;
+    const auto end = std::chrono::steady_clock::now() + 3s;
+    while (std::chrono::steady_clock::now() < end) {
+        const auto asked = std::chrono::steady_clock::now();
+        DWORD_PTR ignored = 0;
+        ASSERT_NE(::SendMessageTimeoutW(tessel.Main(), WM_NULL, 0, 0, SMTO_BLOCK, 10000, &ignored), 0);
+        slowest = std::max<long long>(
+            slowest, std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - asked)
+                         .count());
+        ::Sleep(20);
+    }
+    std::printf("slowest answer while the provider hung: %lld ms (one time-out: %lu ms)\n", slowest, fb::kHangMs);
+    EXPECT_LT(slowest, 1000) << "more than a few time-outs in one update";
+
+    ::PostMessageW(window, fb::kHangProvider, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return BadgeAt(badge, BadgeFor(window, 200, 120)); }, 5s))
+        << "the provider was not asked again once it answered";
     EXPECT_EQ(tessel.Close(), 0);
 }
 

@@ -243,6 +243,38 @@ TEST_F(UiaAdapterWin32, TheCaretSearchFindsACaretTwoLevelsBelowTheFocusAndGivesE
     ExpectAllReturned();
 }
 
+TEST_F(UiaAdapterWin32, AfterATimeOutTheRestOfTheUpdateAsksTheProviderNothing) {
+    // A page whose provider hangs once its focused element has been served
+    // from the cache: every call would wait for the time-out.
+    auto* page = world.Make<fake::Element>();
+    for (int i = 0; i < 8; ++i) page->AddChild()->AddChild()->Set(uia_property::kControlType, uia_control_type::kEdit);
+    automation->focused = page;
+    testing::ScriptedDesktop desktop;
+    testing::FakeClock clock;
+    UiaState state;
+    UiaEnv env{adapter, desktop, clock, state};
+    FocusSnapshot snapshot;
+    snapshot.foreground = snapshot.active = snapshot.focus = 5;
+    ResolveUiaCaret(env, snapshot, false, true, true);
+
+    adapter.BeginUpdate();
+    world.calls.clear();
+    world.failure = static_cast<HRESULT>(0x80131505);  // UIA_E_TIMEOUT
+    world.failing = {"GetCurrentPropertyValueEx", "GetCurrentPatternAs", "GetFirstChildElement",
+                     "GetNextSiblingElement", "GetParentElement"};
+    EXPECT_EQ(ResolveUiaCaret(env, snapshot, false, true, true).kind, UiaCaretKind::Undetermined);
+    EXPECT_EQ(world.calls.size(), 1u) << "calls that waited for the time-out";
+
+    // The next update asks again.
+    adapter.BeginUpdate();
+    world.calls.clear();
+    world.failing.clear();
+    ResolveUiaCaret(env, snapshot, false, true, true);
+    EXPECT_GT(world.calls.size(), 1u);
+    EmptyFocusedElementCache(state.focusedElement);
+    ExpectAllReturned();
+}
+
 // CoCreateInstance as the fake's registry answers it.
 fake::Automation* registered = nullptr;
 HRESULT WINAPI CreateFake(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* out) {

@@ -56,13 +56,16 @@ class World {
 public:
     long liveRefs = 0;
     int overReleases = 0;
-    std::set<std::string> failing;   // methods that answer E_FAIL
+    std::set<std::string> failing;   // methods that answer `failure`
+    HRESULT failure = E_FAIL;
+    DWORD failureDelayMs = 0;  // how long a failing method takes, as a hung provider would
     std::vector<std::string> calls;  // method names, with the arguments that matter
 
     // Logs a call; true when it is to fail.
     bool Call(std::string call) {
         bool fails = failing.count(call.substr(0, call.find(' '))) != 0;
         calls.push_back(std::move(call));
+        if (fails && failureDelayMs) ::Sleep(failureDelayMs);
         return fails;
     }
 
