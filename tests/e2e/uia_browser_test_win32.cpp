@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "com_server/fake_browser_caret.h"
 #include "e2e/e2e_support_win32.h"
@@ -63,16 +64,22 @@ protected:
     }
 
     void TearDown() override {
+        // Tessel closes before the sandbox goes and the browser ends.
+        tessel_.reset();
+        sandbox_.reset();
+        browser_.reset();
         if (!registered_) return;
         // Other tests must see no UI Automation again.
         EXPECT_EQ(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kClsidKey), ERROR_SUCCESS);
         ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kClsidKey);
     }
 
-    // The fake browser started and in the foreground, Tessel beside it.
-    bool Start(Process& browser, HWND& window, RunningTessel& tessel, HWND& badge) {
+    // The fake browser in the foreground, Tessel beside it, and the badge
+    // below the browser's first caret. Records a failure when any of it fails.
+    bool StartAndSeeTheBadge() {
+        browser_ = std::make_unique<Process>(BuildDirectory() + L"\\fake_browser.exe");
         if (!WaitFor([&] {
-                auto w = WindowsOf(browser.Id(), fb::kWindowClass);
+                auto w = WindowsOf(browser_->Id(), fb::kWindowClass);
                 window = w.empty() ? nullptr : w.front();
                 return window != nullptr;
             }, 20s)) {
@@ -87,28 +94,34 @@ protected:
             ADD_FAILURE() << "the fake browser did not become the foreground window";
             return false;
         }
-        if (!tessel.Ready()) {
-            ADD_FAILURE() << "Tessel did not start";
+        sandbox_ = std::make_unique<Sandbox>();
+        tessel_ = std::make_unique<RunningTessel>(*sandbox_);
+        if (!tessel_->Ready() || !(badge = BadgeOf(*tessel_))) {
+            ADD_FAILURE() << "Tessel did not start with its badge window";
             return false;
         }
-        badge = BadgeOf(tessel);
-        if (!badge) ADD_FAILURE() << "no badge window";
-        return badge != nullptr;
+        if (!WaitFor([&] { return BadgeAt(badge, BadgeFor(window, 40, 30)); }, 15s)) {
+            ADD_FAILURE() << "badge at " << RectOf(badge).left << "," << RectOf(badge).top << " visible "
+                          << ::IsWindowVisible(badge);
+            return false;
+        }
+        return true;
     }
 
+    RunningTessel& Tessel() { return *tessel_; }
+
+    HWND window = nullptr;
+    HWND badge = nullptr;
+
+private:
     bool registered_ = false;
+    std::unique_ptr<Process> browser_;
+    std::unique_ptr<Sandbox> sandbox_;
+    std::unique_ptr<RunningTessel> tessel_;
 };
 
 TEST_F(UiaBrowserE2E, BadgeStandsBelowTheAutomationCaretAndFollowsIt) {
-    Process browser(BuildDirectory() + L"\\fake_browser.exe");
-    Sandbox sandbox;
-    RunningTessel tessel(sandbox);
-    HWND window = nullptr, badge = nullptr;
-    ASSERT_TRUE(Start(browser, window, tessel, badge));
-
-    ASSERT_TRUE(WaitFor([&] { return BadgeAt(badge, BadgeFor(window, 40, 30)); }, 15s))
-        << "badge at " << RectOf(badge).left << "," << RectOf(badge).top << " visible " << ::IsWindowVisible(badge);
-
+    ASSERT_TRUE(StartAndSeeTheBadge());
     ::PostMessageW(window, fb::kMoveCaret, 200, 120);
     const auto moved = std::chrono::steady_clock::now();
     ASSERT_TRUE(WaitFor([&] { return BadgeAt(badge, BadgeFor(window, 200, 120)); }, 5s))
@@ -117,33 +130,21 @@ TEST_F(UiaBrowserE2E, BadgeStandsBelowTheAutomationCaretAndFollowsIt) {
                 static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                            std::chrono::steady_clock::now() - moved)
                                            .count()));
-    EXPECT_EQ(tessel.Close(), 0);
+    EXPECT_EQ(Tessel().Close(), 0);
 }
 
 TEST_F(UiaBrowserE2E, ASelectionHidesTheBadgeUntilItCollapses) {
-    Process browser(BuildDirectory() + L"\\fake_browser.exe");
-    Sandbox sandbox;
-    RunningTessel tessel(sandbox);
-    HWND window = nullptr, badge = nullptr;
-    ASSERT_TRUE(Start(browser, window, tessel, badge));
-    ASSERT_TRUE(WaitFor([&] { return BadgeAt(badge, BadgeFor(window, 40, 30)); }, 15s));
-
+    ASSERT_TRUE(StartAndSeeTheBadge());
     ::PostMessageW(window, fb::kSelect, 1, 0);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(badge); }, 5s)) << "badge shown over a selection";
     ::PostMessageW(window, fb::kSelect, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return BadgeAt(badge, BadgeFor(window, 40, 30)); }, 5s))
         << "badge did not come back when the selection collapsed";
-    EXPECT_EQ(tessel.Close(), 0);
+    EXPECT_EQ(Tessel().Close(), 0);
 }
 
 TEST_F(UiaBrowserE2E, AHungProviderCostsOneTimeOutPerUpdateAndIsAskedAgainLater) {
-    Process browser(BuildDirectory() + L"\\fake_browser.exe");
-    Sandbox sandbox;
-    RunningTessel tessel(sandbox);
-    HWND window = nullptr, badge = nullptr;
-    ASSERT_TRUE(Start(browser, window, tessel, badge));
-    ASSERT_TRUE(WaitFor([&] { return BadgeAt(badge, BadgeFor(window, 40, 30)); }, 15s));
-
+    ASSERT_TRUE(StartAndSeeTheBadge());
     ::PostMessageW(window, fb::kHangProvider, 1, 0);
     ::PostMessageW(window, fb::kMoveCaret, 200, 120);  // updates follow while it hangs
     // How long Tessel's window takes to answer while every provider call waits.
@@ -152,7 +153,7 @@ TEST_F(UiaBrowserE2E, AHungProviderCostsOneTimeOutPerUpdateAndIsAskedAgainLater)
     while (std::chrono::steady_clock::now() < end) {
         const auto asked = std::chrono::steady_clock::now();
         DWORD_PTR ignored = 0;
-        ASSERT_NE(::SendMessageTimeoutW(tessel.Main(), WM_NULL, 0, 0, SMTO_BLOCK, 10000, &ignored), 0);
+        ASSERT_NE(::SendMessageTimeoutW(Tessel().Main(), WM_NULL, 0, 0, SMTO_BLOCK, 10000, &ignored), 0);
         slowest = std::max<long long>(
             slowest, std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - asked)
                          .count());
@@ -164,7 +165,7 @@ TEST_F(UiaBrowserE2E, AHungProviderCostsOneTimeOutPerUpdateAndIsAskedAgainLater)
     ::PostMessageW(window, fb::kHangProvider, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return BadgeAt(badge, BadgeFor(window, 200, 120)); }, 5s))
         << "the provider was not asked again once it answered";
-    EXPECT_EQ(tessel.Close(), 0);
+    EXPECT_EQ(Tessel().Close(), 0);
 }
 
 }  // namespace
