@@ -5,6 +5,7 @@
 
 #include "doubles/fake_clock.h"
 #include "doubles/scripted_desktop.h"
+#include "doubles/scripted_outlook.h"
 #include "editability/caret_locator.h"
 
 namespace {
@@ -23,6 +24,8 @@ struct EditScene {
     CaretSources sources;
     tessel::NoAutomation automation;
     tessel::UiaState uia;
+    tessel::testing::ScriptedOutlook outlook;
+    tessel::OutlookAnswerCache outlookAnswer;
     CaretLocatorState state;
     FocusSnapshot snapshot;
 
@@ -48,7 +51,8 @@ struct EditScene {
 
 void Run(benchmark::State& st, bool invalidateEachCall) {
     EditScene scene;
-    CaretContext context{scene.desktop, scene.clock, scene.sources, scene.automation, scene.uia};
+    CaretContext context{scene.desktop,    scene.clock, scene.sources, scene.automation,
+                         scene.uia,        scene.outlook, scene.outlookAnswer};
     tessel::LocateCaret(context, scene.state, scene.snapshot, 1);  // first call classifies
     scene.desktop.ResetCalls();
     std::int64_t found = 0;

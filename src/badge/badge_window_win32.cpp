@@ -2,7 +2,9 @@
 
 namespace tessel {
 
-LRESULT CALLBACK BadgeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// Only system calls here, none of which throws; noexcept says so to the reader
+// and to the compiler.
+LRESULT CALLBACK BadgeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     switch (message) {
         case WM_NCCREATE: {
             const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);

@@ -30,7 +30,7 @@ std::string_view TrimEnd(std::string_view text) {
 }  // namespace
 
 Settings LoadSettings(FileSystem& files, const std::string& path) {
-    const std::optional<std::string> bytes = files.ReadWholeFile(path);
+    const std::optional<std::string> bytes = files.ReadWholeFile(path, kMaxSettingsFileBytes);
     if (!bytes) return Settings{};
     return ParseSettings(*bytes);
 }

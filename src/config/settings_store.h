@@ -10,8 +10,12 @@
 
 namespace tessel {
 
-// The file's settings, or defaults for whatever is missing, unreadable or
-// invalid. Never creates the file.
+// A settings file is a few hundred bytes; a longer one than this is corrupt or
+// runaway and is not read, so that it cannot exhaust memory or delay start-up.
+inline constexpr std::size_t kMaxSettingsFileBytes = 1024 * 1024;
+
+// The file's settings, or defaults for whatever is missing, unreadable, too
+// long or invalid. Never creates the file.
 Settings LoadSettings(FileSystem& files, const std::string& path);
 
 struct SaveOutcome {

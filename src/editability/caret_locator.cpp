@@ -85,7 +85,7 @@ WindowLoopResult WordPaneLoop(CaretContext& ctx, CaretLocatorState& state, const
         if (!IsWordPane(desktop, w)) continue;
         if (IsOutlookPane(desktop, w)) {
             result.outlookSeen = true;
-            if (ctx.sources.ComposeWindowTest(snapshot, w) != 0) continue;
+            if (ComposeWindowTest(desktop, ctx.outlook, ctx.outlookAnswer, snapshot, w) != kComposeSurface) continue;
             WindowCaretCache& cache = state.windowCaret;
             const MonoTime now = ctx.clock.Now();
             if (cache.stored && cache.foreground == snapshot.foreground && cache.focus == snapshot.focus &&

@@ -9,6 +9,7 @@
 #include "editability/caret_sources.h"
 #include "editability/uia_state.h"
 #include "main/focus_snapshot.h"
+#include "outlook/compose_window_test.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 
@@ -21,6 +22,8 @@ struct CaretContext {
     CaretSources& sources;
     Automation& automation;
     UiaState& uia;
+    OutlookAutomation& outlook;
+    OutlookAnswerCache& outlookAnswer;
 
     UiaEnv Uia() const { return UiaEnv{automation, desktop, clock, uia}; }
 };

@@ -1,10 +1,10 @@
 #pragma once
 // The caret and editability sources that live outside the window rules:
-// the accessibility caret object, the Outlook compose test and the console
-// caret. Every method has a default answer: "not found", "not a compose
-// window". That is exactly how the program must behave where these services
-// are absent (the caret object is missing under Wine), so the default object
-// is a valid, complete source set; richer implementations override it.
+// the accessibility caret object and the console caret. Every method has a
+// default answer: "not found". That is exactly how the program must behave
+// where these services are absent (the caret object is missing under Wine), so
+// the default object is a valid, complete source set; richer implementations
+// override it.
 #include <cstdint>
 
 #include "editability/caret_info.h"
@@ -20,11 +20,6 @@ public:
     // --- accessibility caret object of a window (OBJID_CARET) ---
     // Found with X (right edge), Top, Bottom in screen pixels, or not found.
     virtual CaretInfo AccessibleCaret(WindowId /*window*/) { return {}; }
-
-    // --- Outlook ---
-    // For a window that passed the Outlook-pane rule: 0 when it is an editable
-    // compose surface, 1 when it is not or Outlook could not be asked.
-    virtual std::uint8_t ComposeWindowTest(const FocusSnapshot& /*snapshot*/, WindowId /*window*/) { return 1; }
 
     // --- console ---
     virtual CaretInfo LocateConsoleCaret(const FocusSnapshot& /*snapshot*/, std::uint32_t /*defaultCompositionCells*/) {

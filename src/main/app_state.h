@@ -25,6 +25,8 @@
 #include "main/scheduling_state.h"
 #include "main/shell_host_state.h"
 #include "main/win_event_coalescer.h"
+#include "outlook/compose_window_test.h"
+#include "outlook/outlook_automation.h"
 #include "platform/ime.h"
 #include "platform/processes.h"
 #include "platform/sound.h"
@@ -48,6 +50,7 @@ struct AppState {
     Processes* processes = nullptr;
     CaretSources* caretSources = nullptr;
     Automation* automation = nullptr;  // never null once wired; NoAutomation where absent
+    OutlookAutomation* outlook = nullptr;
     ImeHostDiscovery* imeHosts = nullptr;
     WinEventCoalescer* coalescer = nullptr;  // the process-wide one in the program
     ShellResources* shell = nullptr;
@@ -80,6 +83,7 @@ struct AppState {
     ShellHostState shellHost;
     CaretLocatorState caretLocator;
     EditabilityVerdict editabilityVerdict;
+    OutlookAnswerCache outlookAnswer;
     CaretInfo lastCaret;
     bool CaretNearTop = false;
     std::optional<Rect> KeepOutRect;

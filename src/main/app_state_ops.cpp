@@ -4,6 +4,7 @@ namespace tessel {
 
 void InvalidateCaretCaches(AppState& state) {
     state.editabilityVerdict = EditabilityVerdict{};
+    state.outlookAnswer = OutlookAnswerCache{};
     InvalidateCaretLocatorCaches(state.caretLocator);
     state.CaretNearTop = false;
     EmptyFocusedElementCache(state.uia.focusedElement);

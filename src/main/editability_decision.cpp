@@ -42,14 +42,15 @@ bool ComputeVerdict(const EditabilityInputs& in) {
     for (WindowId w : {s.caret, s.focus}) {
         if (!w) continue;
         if (IsWordPane(desktop, w)) {
-            if (IsOutlookPane(desktop, w) && !outlookAnswer) outlookAnswer = in.sources.ComposeWindowTest(s, w);
+            if (!outlookAnswer && IsOutlookPane(desktop, w))
+                outlookAnswer = ComposeWindowTest(desktop, in.outlook, in.outlookAnswer, s, w);
         } else if (StandardControlRule(desktop, w) == ControlVerdict::Editable) {
             return true;
         }
     }
     if (in.foreground.PowerPoint && FocusThenCaretAccessibleCaret(desktop, in.sources, s.focus, s.caret).Found)
         return true;
-    if (outlookAnswer) return *outlookAnswer == 0;
+    if (outlookAnswer) return *outlookAnswer == kComposeSurface;
     UiaEnv env = in.Uia();
     return UiaVerdictOnFocus(env, s) == UiaVerdict::Editable;
 }

@@ -5,6 +5,7 @@
 #include "editability/caret_sources.h"
 #include "editability/uia_state.h"
 #include "main/focus_snapshot.h"
+#include "outlook/compose_window_test.h"
 #include "platform/desktop.h"
 
 namespace tessel {
@@ -28,6 +29,8 @@ struct EditabilityInputs {
     Automation& automation;
     Clock& clock;
     UiaState& uia;
+    OutlookAutomation& outlook;
+    OutlookAnswerCache& outlookAnswer;
 
     UiaEnv Uia() const { return UiaEnv{automation, desktop, clock, uia}; }
 };

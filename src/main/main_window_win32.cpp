@@ -34,6 +34,11 @@ void SchedulePoll(AppState& state) {
 void OnCreate(AppState& state, HWND window) {
     state.mainWindow = reinterpret_cast<WindowId>(window);
     ShellResources& shell = *state.shell;
+    // Run elevated, the window would not hear a second start (at normal
+    // integrity) or a restarted Explorer without letting these through.
+    ::ChangeWindowMessageFilterEx(window, kWmShowSettings, MSGFLT_ALLOW, nullptr);
+    if (state.taskbarCreatedMessage != 0)
+        ::ChangeWindowMessageFilterEx(window, state.taskbarCreatedMessage, MSGFLT_ALLOW, nullptr);
     ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(shell.icon));
     ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(shell.icon));
 
@@ -166,7 +171,7 @@ void Shutdown(AppState& state) {
     shell.mutex.Reset();
 }
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT HandleMainWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
@@ -178,6 +183,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (!state) return ::DefWindowProcW(window, message, wParam, lParam);
 
     if (state->taskbarCreatedMessage != 0 && message == state->taskbarCreatedMessage) {
+        // After the session's end the icon stays gone: there is no icon
+        // handle left to show.
+        if (state->shutdownDone) return 0;
         // Explorer restarted: its new notification area knows nothing of us.
         state->IconAdded = false;
         AddTrayIcon(*state);
@@ -198,7 +206,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
-            if (wParam) Shutdown(*state);
+            if (wParam) {
+                Shutdown(*state);
+                // A restart manager closes applications without ending the
+                // process, so leave the loop and exit.
+                if (static_cast<DWORD>(lParam) & ENDSESSION_CLOSEAPP) ::DestroyWindow(window);
+            }
             return 0;
         case WM_SETTINGCHANGE:
         case WM_DISPLAYCHANGE:
@@ -208,7 +221,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             OnInput(*state, lParam);
             return ::DefWindowProcW(window, message, wParam, lParam);
         case WM_COMMAND:
-            RunCommand(*state, LOWORD(wParam));
+            // After the session's end nothing may come back to life: no
+            // settings window, no saving, no icon.
+            if (!state->shutdownDone) RunCommand(*state, LOWORD(wParam));
             return 0;
         case WM_TIMER:
             if (wParam >= kPollTimerId && wParam <= kTaskManagerTimerId) {
@@ -217,18 +232,30 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             }
             return ::DefWindowProcW(window, message, wParam, lParam);
         case kWmTrayNotify:
-            OnTrayNotify(*state, wParam, lParam);
+            if (!state->shutdownDone) OnTrayNotify(*state, wParam, lParam);
             return 0;
         case kWmShowSettings:
-            OpenSettingsWindow(*state);
+            if (!state->shutdownDone) OpenSettingsWindow(*state);
             return 0;
         case kWmWinEventPending: {
             AppSchedulerHost host(*state);
-            OnWinEventPending(state->sched, *state->clock, *state->desktop, host);
+            OnWinEventPending(state->sched, *state->clock, *state->desktop, host, *state->coalescer);
             return 0;
         }
         default:
             return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        return HandleMainWindowMessage(window, message, wParam, lParam);
+    } catch (...) {
+        // Out of memory in a handler, say: the message gets the default
+        // answer and the program carries on with the next one. A window that
+        // is going away still ends the loop.
+        if (message == WM_DESTROY) ::PostQuitMessage(0);
+        return ::DefWindowProcW(window, message, wParam, lParam);
     }
 }
 

@@ -5,7 +5,8 @@
 
 namespace tessel {
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Catches every exception at its boundary and answers as DefWindowProcW would.
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 // Tears down every event source, window and handle; runs once.
 void Shutdown(AppState& state);

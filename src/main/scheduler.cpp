@@ -81,6 +81,13 @@ bool CaretThrottleOpen(const OptionalTime& lastCaretUpdate, MonoTime now) {
 
 void OnWinEventPending(SchedulingState& state, const Clock& clock, Desktop& desktop, SchedulerHost& host,
                        WinEventCoalescer& coalescer) {
+    // Even when an update throws, the next WinEvent must be able to post
+    // again, or the hooks would fall silent for good.
+    struct FinishHandlingOnExit {
+        WinEventCoalescer& coalescer;
+        Desktop& desktop;
+        ~FinishHandlingOnExit() { coalescer.FinishHandling(desktop); }
+    } finish{coalescer, desktop};
     const std::uint32_t mask = coalescer.TakePending();
     if (mask != 0 && !host.ShutdownDone()) {
         const MonoTime now = clock.Now();
@@ -130,7 +137,6 @@ void OnWinEventPending(SchedulingState& state, const Clock& clock, Desktop& desk
         if (sel != 0 && state.keyCheckArmed && ranFullUpdate) state.caretEventDuringKeyCheck = true;
         SchedulePollTimer(state, clock, desktop, host);
     }
-    coalescer.FinishHandling(desktop);
 }
 
 void OnRawKey(SchedulingState& state, const Clock& clock, Desktop& desktop, SchedulerHost& host,

@@ -18,6 +18,7 @@
 #include "main/main_window_win32.h"
 #include "main/win_event_coalescer.h"
 #include "main/shell_resources_win32.h"
+#include "outlook/outlook_automation_win32.h"
 #include "platform/automation_win32.h"
 #include "platform/clock.h"
 #include "badge/badge_platform_win32.h"
@@ -120,11 +121,12 @@ int RunTessel() {
     static Win32Ime ime;
     static Win32Sound sound;
     static Win32Processes processes;
-    // The accessibility, Outlook and console caret sources are
-    // not reached yet: every one of them answers "not found".
+    // The accessibility and console caret sources are not reached yet: each
+    // answers "not found".
     static CaretSources caretSources;
     static NoImeHostDiscovery imeHosts;
     static Win32Automation automation;
+    static Win32Outlook outlook;
 
     DeclareDpiAwareness();
 
@@ -135,7 +137,14 @@ int RunTessel() {
     }
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         // Another instance runs: ask it to show its settings window, then leave.
-        if (HWND running = ::FindWindowW(kMainClass, nullptr)) ::PostMessageW(running, kWmShowSettings, 0, 0);
+        // The user started us, so we may let it take the foreground: without
+        // that its window would only flash in the taskbar.
+        if (HWND running = ::FindWindowW(kMainClass, nullptr)) {
+            DWORD runningProcess = 0;
+            if (::GetWindowThreadProcessId(running, &runningProcess) && runningProcess)
+                ::AllowSetForegroundWindow(runningProcess);
+            ::PostMessageW(running, kWmShowSettings, 0, 0);
+        }
         return 0;
     }
 
@@ -187,6 +196,7 @@ int RunTessel() {
     state->caretSources = &caretSources;
     automation.Attach(shell->automation.Get(), shell->rawWalker.Get());
     state->automation = &automation;
+    state->outlook = &outlook;
     state->imeHosts = &imeHosts;
     state->coalescer = &ProcessWinEventCoalescer();
     state->shell = shell.release();

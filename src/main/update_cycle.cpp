@@ -51,7 +51,8 @@ std::uint32_t CompositionCells(InputMode mode) {
 }
 
 CaretLocation Locate(AppState& state, const FocusSnapshot& snapshot, std::uint32_t cells) {
-    CaretContext context{*state.desktop, *state.clock, *state.caretSources, *state.automation, state.uia};
+    CaretContext context{*state.desktop, *state.clock,  *state.caretSources, *state.automation,
+                         state.uia,      *state.outlook, state.outlookAnswer};
     CaretLocation location = LocateCaret(context, state.caretLocator, snapshot, cells);
     state.CaretNearTop = location.caretNearTop;
     return location;
@@ -152,9 +153,10 @@ void RunFullUpdate(AppState& state) {
         }
     }
 
-    EditabilityInputs inputs{desktop,      *state.caretSources, state.caretLocator.targetMemo,
-                             snapshot,     foreground,          decisionTime,
-                             *state.automation, *state.clock,   state.uia};
+    EditabilityInputs inputs{desktop,           *state.caretSources, state.caretLocator.targetMemo,
+                             snapshot,          foreground,          decisionTime,
+                             *state.automation, *state.clock,        state.uia,
+                             *state.outlook,    state.outlookAnswer};
     if (!DecideEditability(inputs, state.editabilityVerdict).show) {
         Hide(state);
         return;

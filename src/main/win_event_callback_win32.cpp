@@ -6,9 +6,15 @@
 
 namespace tessel {
 
-void CALLBACK WinEventCallback(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LONG, DWORD, DWORD) {
-    Win32Desktop desktop;  // stateless; costs nothing to make
-    ProcessWinEventCoalescer().OnWinEvent(desktop, event, ToWindowId(window), static_cast<std::int32_t>(objectId));
+void CALLBACK WinEventCallback(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LONG, DWORD,
+                               DWORD) noexcept {
+    try {
+        Win32Desktop desktop;  // stateless; costs nothing to make
+        ProcessWinEventCoalescer().OnWinEvent(desktop, event, ToWindowId(window),
+                                              static_cast<std::int32_t>(objectId));
+    } catch (...) {
+        // Never unwind into the system; the poll timer catches up.
+    }
 }
 
 }  // namespace tessel

@@ -3,8 +3,10 @@
 #include <dwmapi.h>
 #include <shellscalingapi.h>
 
+#include <exception>
 #include <string>
 
+#include "platform/system_library_win32.h"
 #include "platform/win32_types_win32.h"
 
 namespace tessel {
@@ -12,11 +14,19 @@ namespace {
 
 struct EnumContext {
     const std::function<bool(WindowId)>* visit;
+    std::exception_ptr failure;
 };
 
-BOOL CALLBACK EnumThunk(HWND hwnd, LPARAM param) {
+// An exception may not unwind through the system's enumeration: it stops the
+// enumeration here and is thrown again once the system call has returned.
+BOOL CALLBACK EnumThunk(HWND hwnd, LPARAM param) noexcept {
     auto* ctx = reinterpret_cast<EnumContext*>(param);
-    return (*ctx->visit)(ToWindowId(hwnd)) ? TRUE : FALSE;
+    try {
+        return (*ctx->visit)(ToWindowId(hwnd)) ? TRUE : FALSE;
+    } catch (...) {
+        ctx->failure = std::current_exception();
+        return FALSE;
+    }
 }
 
 }  // namespace
@@ -74,21 +84,26 @@ std::optional<Rect> Win32Desktop::WindowRect(WindowId window) {
 }
 
 std::optional<Rect> Win32Desktop::ExtendedFrameBounds(WindowId window) {
+    static const auto getAttribute =
+        SystemFunction<decltype(&::DwmGetWindowAttribute)>(L"dwmapi.dll", "DwmGetWindowAttribute");
     RECT r{};
-    if (!window || FAILED(::DwmGetWindowAttribute(ToHwnd(window), DWMWA_EXTENDED_FRAME_BOUNDS, &r, sizeof(r))))
+    if (!window || !getAttribute ||
+        FAILED(getAttribute(ToHwnd(window), DWMWA_EXTENDED_FRAME_BOUNDS, &r, sizeof(r))))
         return std::nullopt;
     return ToRect(r);
 }
 
 void Win32Desktop::EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) {
-    EnumContext ctx{&visit};
+    EnumContext ctx{&visit, nullptr};
     ::EnumWindows(EnumThunk, reinterpret_cast<LPARAM>(&ctx));
+    if (ctx.failure) std::rethrow_exception(ctx.failure);
 }
 
 void Win32Desktop::EnumChildWindows(WindowId parent, const std::function<bool(WindowId)>& visit) {
     if (!parent) return;
-    EnumContext ctx{&visit};
+    EnumContext ctx{&visit, nullptr};
     ::EnumChildWindows(ToHwnd(parent), EnumThunk, reinterpret_cast<LPARAM>(&ctx));
+    if (ctx.failure) std::rethrow_exception(ctx.failure);
 }
 
 WindowId Win32Desktop::FindTopLevelWindow(std::u16string_view className) {

@@ -53,8 +53,10 @@ struct OpenResult {
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    // All bytes of an existing file; empty on any failure.
-    virtual std::optional<std::string> ReadWholeFile(const std::string& path) = 0;
+    // All bytes of an existing file; empty on any failure, and when the file
+    // holds more than `maxBytes` (reading stops there, also for a file that
+    // grows while it is read).
+    virtual std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) = 0;
     // Creates one directory level.
     virtual FsError MakeDirectory(const std::string& path) = 0;
     virtual bool IsDirectory(const std::string& path) = 0;

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <limits>
 
+#include "platform/long_path.h"
 #include "platform/win32_types_win32.h"
 
 namespace tessel {
@@ -114,19 +116,23 @@ FsError FsErrorFromCode(std::uint32_t code) {
     return e;
 }
 
-std::optional<std::string> Win32FileSystem::ReadWholeFile(const std::string& path) {
-    Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+std::optional<std::string> Win32FileSystem::ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+    Handle file(CreateFileW(Wide(ExtendedLengthPath(path)).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return std::nullopt;
+    // One byte past the limit tells a file that is too long, whatever its
+    // size said when it was opened.
+    const std::size_t readLimit = maxBytes < std::numeric_limits<std::size_t>::max() ? maxBytes + 1 : maxBytes;
     std::string bytes;
     LARGE_INTEGER size{};
     // The size is only a hint: the file may change while it is read.
-    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 30))
-        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0)
+        bytes.reserve(static_cast<std::size_t>(std::min<ULONGLONG>(size.QuadPart, readLimit)));
     char buffer[64 * 1024];
-    for (;;) {
+    while (bytes.size() < readLimit) {
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(sizeof buffer, readLimit - bytes.size()));
         DWORD got = 0;
-        if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) {
+        if (!ReadFile(file.Get(), buffer, want, &got, nullptr)) {
             const DWORD error = GetLastError();
             if (error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE) break;
             return std::nullopt;
@@ -134,16 +140,17 @@ std::optional<std::string> Win32FileSystem::ReadWholeFile(const std::string& pat
         if (got == 0) break;
         bytes.append(buffer, got);
     }
+    if (bytes.size() > maxBytes) return std::nullopt;
     return bytes;
 }
 
 FsError Win32FileSystem::MakeDirectory(const std::string& path) {
-    if (CreateDirectoryW(Wide(path).c_str(), nullptr)) return FsError{};
+    if (CreateDirectoryW(Wide(ExtendedLengthPath(path)).c_str(), nullptr)) return FsError{};
     return LastError();
 }
 
 bool Win32FileSystem::IsDirectory(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    const DWORD attributes = GetFileAttributesW(Wide(ExtendedLengthPath(path)).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -151,7 +158,7 @@ OpenResult Win32FileSystem::OpenForWriting(const std::string& path) {
     OpenResult result;
     // OPEN_ALWAYS plus an explicit truncation: CREATE_ALWAYS would fail on a
     // hidden or system file that the user may have made of it.
-    const std::wstring widePath = Wide(path);
+    const std::wstring widePath = Wide(ExtendedLengthPath(path));
     Handle file(CreateFileW(widePath.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     // Read at once: nothing may run between the call and its last error.

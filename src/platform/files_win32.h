@@ -9,7 +9,7 @@ namespace tessel {
 
 class Win32FileSystem final : public FileSystem {
 public:
-    std::optional<std::string> ReadWholeFile(const std::string& path) override;
+    std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
     FsError MakeDirectory(const std::string& path) override;
     bool IsDirectory(const std::string& path) override;
     OpenResult OpenForWriting(const std::string& path) override;

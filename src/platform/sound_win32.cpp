@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/system_library_win32.h"
 #include "platform/win32_types_win32.h"
 
 namespace tessel {
@@ -18,8 +19,10 @@ bool Win32Sound::IsRegularFile(const std::string& path) {
 }
 
 void Win32Sound::PlayFileAsync(const std::string& path) {
+    static const auto playSound = SystemFunction<decltype(&::PlaySoundW)>(L"winmm.dll", "PlaySoundW");
+    if (!playSound) return;
     const std::wstring wide = Wide(path);
-    ::PlaySoundW(wide.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+    playSound(wide.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
 }
 
 }  // namespace tessel

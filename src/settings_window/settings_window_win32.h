@@ -13,7 +13,8 @@ namespace tessel {
 void OpenSettingsWindow(AppState& state);
 
 // Window procedure of the "Tessel.SettingsWindow" class.
-LRESULT CALLBACK SettingsWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Catches every exception at its boundary and answers as DefWindowProcW would.
+LRESULT CALLBACK SettingsWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 // The OK action: validates the colours, copies every value into the settings
 // and saves them. Returns whether the window may close.

@@ -48,6 +48,7 @@ AppRig::AppRig() {
     state.caretSources = &sources;
     automation.present = false;
     state.automation = &automation;
+    state.outlook = &outlook;
     state.coalescer = &coalescer;
     state.mainWindow = kMainWindow;
     state.badge.BadgeWindow = kBadgeWindow;

@@ -12,6 +12,7 @@
 #include "doubles/scripted_caret_sources.h"
 #include "doubles/scripted_desktop.h"
 #include "doubles/scripted_ime.h"
+#include "doubles/scripted_outlook.h"
 #include "main/app_state.h"
 
 namespace tessel::testing {
@@ -57,6 +58,7 @@ struct AppRig {
     FakeProcesses processes;
     ScriptedCaretSources sources;
     ScriptedAutomation automation;  // absent until a test scripts it
+    ScriptedOutlook outlook;
     WinEventCoalescer coalescer;
     AppState state;
 };

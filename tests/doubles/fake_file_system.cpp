@@ -91,10 +91,10 @@ bool FakeFileSystem::ParentExists(const std::string& normalized) const {
     return directories_.count(Normalize(*parent)) != 0;
 }
 
-std::optional<std::string> FakeFileSystem::ReadWholeFile(const std::string& path) {
+std::optional<std::string> FakeFileSystem::ReadWholeFile(const std::string& path, std::size_t maxBytes) {
     if (readFails_) return std::nullopt;
     auto it = files_.find(Normalize(path));
-    if (it == files_.end()) return std::nullopt;
+    if (it == files_.end() || it->second.size() > maxBytes) return std::nullopt;
     return it->second;
 }
 

@@ -41,7 +41,7 @@ public:
     int OpenFilesNow() const { return openFiles_; }
 
     // --- FileSystem ---
-    std::optional<std::string> ReadWholeFile(const std::string& path) override;
+    std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
     FsError MakeDirectory(const std::string& path) override;
     bool IsDirectory(const std::string& path) override;
     OpenResult OpenForWriting(const std::string& path) override;

@@ -14,12 +14,6 @@ CaretInfo ScriptedCaretSources::AccessibleCaret(WindowId window) {
     return it == accessibleCarets.end() ? CaretInfo{} : it->second;
 }
 
-std::uint8_t ScriptedCaretSources::ComposeWindowTest(const FocusSnapshot&, WindowId window) {
-    log.push_back("ComposeWindowTest(" + std::to_string(window) + ")");
-    auto it = composeAnswers.find(window);
-    return it == composeAnswers.end() ? 1 : it->second;
-}
-
 CaretInfo ScriptedCaretSources::LocateConsoleCaret(const FocusSnapshot&, std::uint32_t cells) {
     log.push_back("LocateConsoleCaret(" + std::to_string(cells) + ")");
     return consoleCaret;

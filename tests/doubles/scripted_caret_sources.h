@@ -1,7 +1,7 @@
 #pragma once
-// Scripted caret sources: accessibility carets per window, Outlook answers and
-// console carets, with a log of the calls in order so that tests can check
-// which sources were asked.
+// Scripted caret sources: accessibility carets per window and console carets,
+// with a log of the calls in order so that tests can check which sources were
+// asked.
 #include <map>
 #include <optional>
 #include <string>
@@ -15,7 +15,6 @@ class ScriptedCaretSources : public CaretSources {
 public:
     // --- script ---
     std::map<WindowId, CaretInfo> accessibleCarets;
-    std::map<WindowId, std::uint8_t> composeAnswers;  // missing: 1
     CaretInfo consoleCaret;
 
     // --- observation ---
@@ -24,7 +23,6 @@ public:
 
     // --- CaretSources ---
     CaretInfo AccessibleCaret(WindowId window) override;
-    std::uint8_t ComposeWindowTest(const FocusSnapshot& snapshot, WindowId window) override;
     CaretInfo LocateConsoleCaret(const FocusSnapshot& snapshot, std::uint32_t cells) override;
     void ReleaseConsole() override;
 };

@@ -1,7 +1,8 @@
 // The real Tessel.exe under Wine: start-up, single instance and shutdown.
-#include <gtest/gtest.h>
-
 #include "e2e/e2e_support_win32.h"
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
 
 namespace tessel::e2e {
 namespace {
@@ -74,6 +75,11 @@ TEST(Lifecycle, EndSessionShutsDownWithoutEndingTheLoopAndCancelledEndSessionKee
     RunningTessel tessel(sandbox);
     ASSERT_TRUE(tessel.Ready());
     HWND main = tessel.Main();
+    NOTIFYICONDATAW icon{};  // NIM_MODIFY changing nothing succeeds only while the icon is there
+    icon.cbSize = sizeof(icon);
+    icon.hWnd = main;
+    icon.uID = 1;
+    ASSERT_TRUE(WaitFor([&] { return ::Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE; }, 5s));
     DWORD_PTR result = 0;
     ASSERT_TRUE(::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000, &result));
     EXPECT_EQ(result, static_cast<DWORD_PTR>(TRUE));
@@ -86,9 +92,38 @@ TEST(Lifecycle, EndSessionShutsDownWithoutEndingTheLoopAndCancelledEndSessionKee
     ASSERT_TRUE(::SendMessageTimeoutW(main, WM_ENDSESSION, 1, 0, SMTO_ABORTIFHUNG, 10000, &result));
     EXPECT_TRUE(WaitFor([&] { return WindowsOf(tessel.Proc().Id(), L"Tessel.BadgeWindow").empty(); }, 10s));
     EXPECT_TRUE(tessel.Proc().Running());
-    // The lock was released by the teardown: a new start would run. Closing
-    // still ends the process cleanly with code 0.
+
+    // What still reaches the window brings nothing back: no tray icon, no
+    // settings window.
+    EXPECT_FALSE(::Shell_NotifyIconW(NIM_MODIFY, &icon)) << "the teardown left the tray icon";
+    ::SendMessageTimeoutW(main, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG, 10000, &result);
+    ::SendMessageTimeoutW(main, WM_APP + 2, 0, 0, SMTO_ABORTIFHUNG, 10000, &result);
+    ::SendMessageTimeoutW(main, WM_COMMAND, 1002, 0, SMTO_ABORTIFHUNG, 10000, &result);
+    EXPECT_FALSE(::Shell_NotifyIconW(NIM_MODIFY, &icon)) << "the tray icon came back";
+    EXPECT_TRUE(WindowsOf(tessel.Proc().Id(), L"Tessel.SettingsWindow").empty());
+
+    // The teardown released the lock: a new start runs normally beside it.
+    {
+        RunningTessel second(sandbox);
+        ASSERT_TRUE(second.Ready()) << "a start after the session's end did not run";
+        EXPECT_EQ(WindowsOf(second.Proc().Id(), L"Tessel.BadgeWindow").size(), 1u);
+        EXPECT_EQ(second.Close(), 0);
+    }
+    // Closing still ends the first process cleanly with code 0.
     EXPECT_EQ(tessel.Close(), 0);
+}
+
+TEST(Lifecycle, RestartManagerCloseEndsTheProcessWithZero) {
+    Sandbox sandbox;
+    RunningTessel tessel(sandbox);
+    ASSERT_TRUE(tessel.Ready());
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(tessel.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 10000,
+                          &result);
+    ::SendMessageTimeoutW(tessel.Main(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 10000, &result);
+    DWORD code = 12345;
+    ASSERT_TRUE(tessel.Proc().WaitExit(10s, &code)) << "the process stayed after the restart manager closed it";
+    EXPECT_EQ(code, 0u);
 }
 
 }  // namespace

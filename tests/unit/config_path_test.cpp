@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "config/settings_path.h"
+#include "platform/long_path.h"
 
 namespace tessel {
 namespace {
@@ -90,6 +91,15 @@ TEST(ConfigPath, JoinAddsOneBackSlashWhereNeeded) {
     EXPECT_EQ(JoinWindowsPath("", "x"), "x");
     EXPECT_EQ(JoinWindowsPath("C:", "x"), "C:x");
     EXPECT_EQ(JoinWindowsPath(".", "x"), ".\\x");
+}
+
+TEST(ConfigPath, LongPathsTakeTheVerbatimForm) {
+    const std::string tail(300, 'd');
+    EXPECT_EQ(ExtendedLengthPath("C:\\" + tail + "/Tessel.ini"), "\\\\?\\C:\\" + tail + "\\Tessel.ini");
+    EXPECT_EQ(ExtendedLengthPath("\\\\server\\share\\" + tail), "\\\\?\\UNC\\server\\share\\" + tail);
+    for (const std::string& same : {std::string("C:\\short\\Tessel.ini"), "\\\\?\\C:\\" + tail,
+                                    "\\\\.\\pipe\\" + tail, "relative\\" + tail})
+        EXPECT_EQ(ExtendedLengthPath(same), same);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "doubles/scripted_automation.h"
 #include "doubles/scripted_caret_sources.h"
 #include "doubles/scripted_desktop.h"
+#include "doubles/scripted_outlook.h"
 #include "editability/accessibility_caret_search.h"
 #include "editability/caret_locator.h"
 
@@ -18,6 +19,7 @@ using testing::ScriptedCaretSources;
 using testing::ScriptedNode;
 using testing::UiaCall;
 using testing::ScriptedDesktop;
+using testing::ScriptedOutlook;
 using testing::ScriptedWindow;
 
 ScriptedWindow Win(std::u16string cls, Rect rect = {0, 0, 800, 600}, WindowId parent = kNoWindow) {
@@ -139,7 +141,9 @@ struct LocatorRig {
     ScriptedAutomation a;  // present, but nothing has the focus until a test says so
     UiaState uia;
     CaretLocatorState state;
-    CaretContext ctx{d, clock, s, a, uia};
+    ScriptedOutlook outlook;
+    OutlookAnswerCache outlookAnswer;
+    CaretContext ctx{d, clock, s, a, uia, outlook, outlookAnswer};
 
     CaretLocation Locate(const FocusSnapshot& snap, std::uint32_t cells = 1) { return LocateCaret(ctx, state, snap, cells); }
 
@@ -332,7 +336,8 @@ TEST(EditabilityLocateCaret, OutlookComposePaneCachedFor120Ms) {
     r.d.AddWindow(2, Win(u"AfxWndW", {0, 0, 1000, 800}, 1));
     r.d.AddWindow(3, Win(u"_WwB", {0, 0, 1000, 800}, 2));
     r.d.AddWindow(4, Win(u"_WwG", {0, 100, 1000, 800}, 3));
-    r.s.composeAnswers[4] = 0;
+    r.outlook.titles[1] = u"New mail";
+    r.outlook.OpenInspector(u"New mail", kOlMail, false);
     r.s.accessibleCarets[4] = CaretInfo{true, 200, 300, 318};
     const FocusSnapshot snap = Snap(1, 4, 4, {5, 5, 6, 20});
     EXPECT_EQ(r.Locate(snap).caret, (CaretInfo{true, 200, 300, 318}));
@@ -350,7 +355,8 @@ TEST(EditabilityLocateCaret, OutlookComposePaneCachedFor120Ms) {
     r.clock.AdvanceMs(200);
     EXPECT_FALSE(r.Locate(snap).caret.Found);
     EXPECT_FALSE(r.state.windowCaret.stored.has_value());
-    r.s.composeAnswers[4] = 1;
+    r.outlook.OpenInspector(u"New mail", kOlMail, true);
+    r.outlookAnswer = OutlookAnswerCache{};
     r.s.accessibleCarets[4] = CaretInfo{true, 210, 300, 318};
     r.d.ResetCalls();
     EXPECT_FALSE(r.Locate(snap).caret.Found);
@@ -375,11 +381,14 @@ TEST(EditabilityLocateCaret, OutlookCaretAgeCountsFromTheAnswer) {
     CaretLocatorState state;
     NoAutomation none;
     UiaState uia;
-    CaretContext ctx{d, clock, s, none, uia};
+    ScriptedOutlook outlook;
+    OutlookAnswerCache outlookAnswer;
+    CaretContext ctx{d, clock, s, none, uia, outlook, outlookAnswer};
     d.AddWindow(1, Win(u"rctrl_renwnd32", {0, 0, 1000, 800}));
     d.AddWindow(3, Win(u"_WwB", {0, 0, 1000, 800}, 1));
     d.AddWindow(4, Win(u"_WwG", {0, 100, 1000, 800}, 3));
-    s.composeAnswers[4] = 0;
+    outlook.titles[1] = u"Task";
+    outlook.OpenInspector(u"Task", 48, false);
     s.accessibleCarets[4] = CaretInfo{true, 200, 300, 318};
     const FocusSnapshot snap = Snap(1, 4, 4);
     EXPECT_TRUE(LocateCaret(ctx, state, snap, 1).caret.Found);

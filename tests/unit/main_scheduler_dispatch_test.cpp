@@ -257,6 +257,11 @@ TEST_F(MainSchedulerPoll, CtrlShortcutGivesThreeFullUpdates100MsApart) {
     EXPECT_EQ(rig.host.fullUpdateTimes[1], t + Ms(220));
     EXPECT_EQ(rig.host.fullUpdateTimes[2], t + Ms(320));
     EXPECT_EQ(rig.host.Count("ReassertTopmost"), 3);
+    // Each of the three looks starts from empty caches, the first one too.
+    for (std::size_t i = 0; i < rig.host.calls.size(); ++i) {
+        if (rig.host.calls[i] != "FullUpdate") continue;
+        EXPECT_EQ(rig.host.calls.at(i - 1), "InvalidateCaretCaches") << i;
+    }
     EXPECT_EQ(rig.state.ctrlShortcutRetryCount, 0);
     EXPECT_FALSE(rig.state.fullUpdatePending);
     EXPECT_EQ(rig.state.pollPeriod, 500u);

@@ -155,6 +155,14 @@ TEST_F(MainSchedulerKeyCheck, CaretEventAfterTheKeyTakesOverTheCheck) {
     EXPECT_EQ(rig.host.Count("FullUpdate"), 0);
     EXPECT_EQ(rig.host.Count("RefreshMode"), 0);
 
+    // Nor is a focus change, although it runs a full update of its own.
+    rig.host.ClearCalls();
+    Press(0x14);
+    rig.clock.AdvanceMs(100);
+    rig.coalescer.OnWinEvent(rig.desktop, kEventObjectFocus, 100, 0);
+    OnWinEventPending(rig.state, rig.clock, rig.desktop, rig.host, rig.coalescer);
+    EXPECT_FALSE(rig.state.caretEventDuringKeyCheck);
+
     // A window move is no caret event: the check still runs.
     rig.host.ClearCalls();
     Press(0x14);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 
 #include "main/scheduler.h"
 #include "main/win_event_coalescer.h"
@@ -156,6 +157,19 @@ TEST_F(MainSchedulerCoalescing, EventsDuringTheHandlerArePostedAgain) {
     OnWinEventPending(rig.state, rig.clock, rig.desktop, host, rig.coalescer);
     EXPECT_FALSE(rig.coalescer.NotifyPosted());
     EXPECT_NE(rig.coalescer.PendingMask(), 0u);
+}
+
+TEST_F(MainSchedulerCoalescing, AnUpdateThatThrowsStillReleasesThePost) {
+    struct Throwing : testing::RecordingSchedulerHost {
+        using RecordingSchedulerHost::RecordingSchedulerHost;
+        void FullUpdate() override { throw std::bad_alloc(); }
+    } host(rig.state, rig.clock);
+    rig.coalescer.OnWinEvent(rig.desktop, kEventObjectFocus, 101, 0);
+    EXPECT_THROW(OnWinEventPending(rig.state, rig.clock, rig.desktop, host, rig.coalescer), std::bad_alloc);
+    // Otherwise no WinEvent would ever be posted again.
+    EXPECT_FALSE(rig.coalescer.NotifyPosted());
+    rig.coalescer.OnWinEvent(rig.desktop, kEventObjectFocus, 101, 0);
+    EXPECT_EQ(rig.desktop.Posted().size(), 2u);
 }
 
 TEST_F(MainSchedulerCoalescing, ForegroundEventClearsTheTargetProcess) {

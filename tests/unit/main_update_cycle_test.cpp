@@ -136,20 +136,21 @@ TEST_F(UpdateCycle, TheEditabilityVerdictIsReusedFor250Ms) {
     FocusSnapshot snapshot{Rect{}, kFrame, kFrame, kLabel, kLabel, kPid};
     TargetMemo memo;
     RekeyTargetMemo(memo, snapshot);
-    EditabilityInputs in{desktop, sources, memo, snapshot, fg, clock.Now(), rig.automation, clock, state.uia};
-    EXPECT_EQ(DecideEditability(in, cache).rule, EditabilityRule::Computed);
-    EditabilityInputs later{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(250), rig.automation, clock, state.uia};
-    EditabilityDecision reused = DecideEditability(later, cache);
+    auto inputs = [&](const FocusSnapshot& snap, MonoTime at) {
+        return EditabilityInputs{desktop, sources,   memo,        snap,  fg, at, rig.automation,
+                                 clock,   state.uia, rig.outlook, state.outlookAnswer};
+    };
+    EXPECT_EQ(DecideEditability(inputs(snapshot, clock.Now()), cache).rule, EditabilityRule::Computed);
+    EditabilityDecision reused = DecideEditability(inputs(snapshot, clock.Now() + Ms(250)), cache);
     EXPECT_EQ(reused.rule, EditabilityRule::Cached);
     EXPECT_FALSE(reused.show);
-    EditabilityInputs stale{desktop, sources, memo, snapshot, fg, clock.Now() + Ms(251), rig.automation, clock, state.uia};
+    const EditabilityInputs stale = inputs(snapshot, clock.Now() + Ms(251));
     EXPECT_EQ(DecideEditability(stale, cache).rule, EditabilityRule::Computed);
     // Another focus window is another key.
     FocusSnapshot other = snapshot;
     other.focus = kEdit;
     other.caret = kNoWindow;
-    EditabilityInputs moved{desktop, sources, memo, other, fg, clock.Now() + Ms(260), rig.automation, clock, state.uia};
-    EXPECT_NE(DecideEditability(moved, cache).rule, EditabilityRule::Cached);
+    EXPECT_NE(DecideEditability(inputs(other, clock.Now() + Ms(260)), cache).rule, EditabilityRule::Cached);
 }
 
 TEST_F(UpdateCycle, ConsolesAreAlwaysEditableAndTheCheapRulesAreNotCached) {
@@ -159,7 +160,9 @@ TEST_F(UpdateCycle, ConsolesAreAlwaysEditableAndTheCheapRulesAreNotCached) {
     FocusSnapshot snapshot{Rect{}, kFrame, kFrame, kNoWindow, kNoWindow, kPid};
     TargetMemo memo;
     RekeyTargetMemo(memo, snapshot);
-    EditabilityDecision d = DecideEditability({desktop, sources, memo, snapshot, console, clock.Now(), rig.automation, clock, state.uia}, cache);
+    EditabilityDecision d = DecideEditability({desktop, sources, memo, snapshot, console, clock.Now(), rig.automation,
+                                               clock, state.uia, rig.outlook, state.outlookAnswer},
+                                              cache);
     EXPECT_TRUE(d.show);
     EXPECT_EQ(d.rule, EditabilityRule::Console);
     EXPECT_TRUE(cache.show);  // recorded for the slow path to reuse

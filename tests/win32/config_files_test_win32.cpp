@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "config/settings_format.h"
+#include "config/settings_path.h"
 #include "config/settings_save.h"
 #include "config/settings_store.h"
 #include "platform/files_win32.h"
@@ -158,14 +159,37 @@ TEST_F(ConfigFilesWin32, EncodingsAndLineEndsReadTheSame) {
     }
 }
 
-TEST_F(ConfigFilesWin32, ReadsLargeFilesWhole) {
-    // The valid line comes after more than one read buffer of comments.
+TEST_F(ConfigFilesWin32, ReadsFilesUpToOneMebibyteWholeAndLongerOnesNotAtAll) {
+    // The valid line ends exactly at 1 MiB, after many read buffers of comments.
+    const std::string last = "PlaySounds=1\r\n";
     std::string bytes = "[Settings]\r\n";
-    while (bytes.size() < 200 * 1024) bytes += "; padding padding padding padding padding padding\r\n";
-    bytes += "PlaySounds=1\r\n";
+    const std::string comment = "; padding\r\n";
+    while (bytes.size() + comment.size() + last.size() <= kMaxSettingsFileBytes) bytes += comment;
+    bytes.resize(kMaxSettingsFileBytes - last.size(), ' ');  // leading blanks of the last line
+    bytes += last;
+    ASSERT_EQ(bytes.size(), 1024u * 1024u);
     const std::string path = Path(L"Tessel.ini");
     WriteRaw(path, bytes);
     EXPECT_TRUE(LoadSettingsFromDisk(path).PlaySounds);
+    // One byte more and the file is runaway: defaults, as for an unreadable one.
+    WriteRaw(path, " " + bytes);
+    EXPECT_EQ(LoadSettingsFromDisk(path), Settings{});
+}
+
+TEST_F(ConfigFilesWin32, LoadsAndSavesInAFolderLongerThanMaxPath) {
+    // Beside a Tessel.exe deep in a folder tree: the directories are made by
+    // the save itself.
+    std::wstring exe = dir_;
+    while (exe.size() <= MAX_PATH) exe += L"\\" + std::wstring(60, L'd');
+    exe += L"\\Tessel.exe";
+    const SettingsPaths paths = ComputeSettingsFilePath(Narrow(exe));
+    Settings changed;
+    changed.PlaySounds = true;
+    changed.IndicatorPosition = IndicatorPosition::Above;
+    Win32FileSystem files;
+    const SaveOutcome out = SaveSettingsFile(files, paths.settingsFilePath, changed);
+    EXPECT_TRUE(out.saved) << out.error.message;
+    EXPECT_EQ(LoadSettingsFromDisk(paths.settingsFilePath), changed);
 }
 
 TEST_F(ConfigFilesWin32, LevelThatIsAFileFailsWithTheSystemError) {

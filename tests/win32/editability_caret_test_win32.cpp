@@ -7,6 +7,7 @@
 #include "editability/caret_locator.h"
 #include "editability/caret_sources.h"
 #include "editability/window_classification.h"
+#include "outlook/outlook_automation_win32.h"
 #include "platform/clock.h"
 #include "platform/desktop_win32.h"
 #include "platform/win32_types_win32.h"
@@ -96,7 +97,9 @@ TEST_F(EditabilityCaretWin32, FocusedEditGivesTheSystemCaret) {
     CaretSources none;
     NoAutomation noAutomation;
     UiaState uia;
-    CaretContext context{desktop, clock, none, noAutomation, uia};
+    Win32Outlook outlook;
+    OutlookAnswerCache outlookAnswer;
+    CaretContext context{desktop, clock, none, noAutomation, uia, outlook, outlookAnswer};
     CaretLocatorState state;
     const CaretLocation located = LocateCaret(context, state, snap, 1);
     EXPECT_EQ(located.caret, direct);

@@ -6,6 +6,7 @@
 
 #include "tray/menu_placement.h"
 #include "tray/tray_commands.h"
+#include "ci_skip.h"
 #include "tray_settings_fixture_win32.h"
 
 namespace tessel::testing {
@@ -50,7 +51,7 @@ TEST_F(TrayWin32, AddTrayIconOnceAndOnlyWithAMainWindow) {
     EXPECT_FALSE(noWindow.IconAdded);
 
     AddTrayIcon(*state_);
-    if (!state_->IconAdded) GTEST_SKIP() << "this desktop has no notification area";
+    if (!state_->IconAdded) TESSEL_SKIP_OUTSIDE_CI("this desktop has no notification area");
     // A second add while present changes nothing and keeps the flag.
     AddTrayIcon(*state_);
     EXPECT_TRUE(state_->IconAdded);

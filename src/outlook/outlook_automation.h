@@ -1,0 +1,92 @@
+#pragma once
+// The running Outlook as the compose-window test sees it: the foreground
+// window's title, the connection to the running application object, and member
+// reads by name. Objects are counted references released exactly once; the
+// Win32 adapter forwards each operation to the platform and does nothing else.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/types.h"
+
+namespace tessel {
+
+class OutlookAutomation;
+
+// One counted reference to an automation object. Move-only; releasing is the
+// owner's business, done once when the reference is reset or destroyed.
+class OutlookRef {
+public:
+    OutlookRef() = default;
+    // Adopts a reference the owner has already counted; a zero handle is empty.
+    OutlookRef(OutlookAutomation* owner, std::uintptr_t handle) noexcept
+        : owner_(handle ? owner : nullptr), handle_(handle) {}
+    OutlookRef(const OutlookRef&) = delete;
+    OutlookRef& operator=(const OutlookRef&) = delete;
+    OutlookRef(OutlookRef&& other) noexcept
+        : owner_(std::exchange(other.owner_, nullptr)), handle_(std::exchange(other.handle_, 0)) {}
+    OutlookRef& operator=(OutlookRef&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            owner_ = std::exchange(other.owner_, nullptr);
+            handle_ = std::exchange(other.handle_, 0);
+        }
+        return *this;
+    }
+    ~OutlookRef() { Reset(); }
+
+    explicit operator bool() const noexcept { return handle_ != 0; }
+    std::uintptr_t Handle() const noexcept { return handle_; }
+    inline void Reset() noexcept;
+
+private:
+    OutlookAutomation* owner_ = nullptr;
+    std::uintptr_t handle_ = 0;
+};
+
+// What a member read gave, by the type of its value.
+enum class OutlookValueKind : std::uint8_t {
+    Failed,  // the object was null, or the name or the call was refused
+    Object,  // a non-null object (its reference may be empty when it cannot be read further)
+    String,
+    I32,
+    Bool,
+    Other,
+};
+
+struct OutlookValue {
+    OutlookValueKind kind = OutlookValueKind::Failed;
+    OutlookRef object;  // Object only
+    std::u16string text;  // String only; a null string is empty
+    std::int32_t i32 = 0;  // I32 only
+    bool boolean = false;  // Bool only
+};
+
+// Invoke flags.
+constexpr std::uint16_t kDispatchMethod = 1;
+constexpr std::uint16_t kDispatchPropertyGet = 2;
+
+class OutlookAutomation {
+public:
+    virtual ~OutlookAutomation() = default;
+
+    // GetWindowTextW with 512 units; empty when nothing was read.
+    virtual std::u16string WindowTitle(WindowId window) noexcept = 0;
+    // The running Outlook application object; empty when Outlook is not
+    // registered or not running, or any step of the connection fails.
+    virtual OutlookRef Connect() noexcept = 0;
+    // Reads one member by name with the given Invoke flags and no arguments.
+    virtual OutlookValue Read(const OutlookRef& object, std::u16string_view member, std::uint16_t flags) noexcept = 0;
+
+    // Used by OutlookRef only.
+    virtual void Release(std::uintptr_t handle) noexcept = 0;
+};
+
+void OutlookRef::Reset() noexcept {
+    if (handle_ && owner_) owner_->Release(handle_);
+    owner_ = nullptr;
+    handle_ = 0;
+}
+
+}  // namespace tessel

@@ -1,0 +1,125 @@
+// The real Tessel.exe over a scripted Outlook (tests/apps/fake_outlook): it
+// asks the running application whether the focused message pane is being
+// written, keeps the badge off received mail and the reading pane, releases
+// every object it was handed, and keeps its answer until the caches empty.
+#include <gtest/gtest.h>
+
+#include "e2e/e2e_support_win32.h"
+
+namespace tessel::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr UINT kShowScenario = WM_APP + 10;
+constexpr UINT kAliveObjects = WM_APP + 11;
+constexpr UINT kReads = WM_APP + 13;
+constexpr UINT kBadFlagReads = WM_APP + 14;
+constexpr UINT kPublish = WM_APP + 15;
+constexpr UINT kMembersRead = WM_APP + 16;
+constexpr UINT kRaiseFocusEvent = WM_APP + 18;
+
+enum Scenario { kCompose = 0, kReceived = 1, kInline = 2, kReading = 3 };
+
+class FakeOutlook {
+public:
+    FakeOutlook() : process_(BuildDirectory() + L"\\fake_outlook.exe") {
+        WaitFor([&] {
+            auto w = WindowsOf(process_.Id(), L"Tessel.FakeOutlook.Control");
+            control_ = w.empty() ? nullptr : w.front();
+            return control_ != nullptr;
+        }, 20s);
+    }
+    ~FakeOutlook() {
+        if (control_) ::PostMessageW(control_, WM_CLOSE, 0, 0);
+        if (!process_.WaitExit(10s)) process_.Kill();
+    }
+    bool Ready() const { return control_ != nullptr; }
+    long Ask(UINT message, WPARAM wParam = 0) { return static_cast<long>(::SendMessageW(control_, message, wParam, 0)); }
+    // Fresh windows for the scenario, in the foreground.
+    HWND Show(Scenario s) {
+        HWND frame = reinterpret_cast<HWND>(::SendMessageW(control_, kShowScenario, s, 0));
+        WaitFor([&] {
+            if (::GetForegroundWindow() != frame) ::SetForegroundWindow(frame);
+            return ::GetForegroundWindow() == frame;
+        }, 5s);
+        return frame;
+    }
+    // Closes and returns the exit code: the objects never released.
+    long Close() {
+        ::PostMessageW(control_, WM_CLOSE, 0, 0);
+        control_ = nullptr;
+        DWORD code = static_cast<DWORD>(-1);
+        process_.WaitExit(10s, &code);
+        return static_cast<long>(code);
+    }
+
+private:
+    Process process_;
+    HWND control_ = nullptr;
+};
+
+// Members of the scripted objects, as the bits the fake reports them in.
+constexpr long kActiveInspector = 1 << 1, kActiveExplorer = 1 << 2, kCaption = 1 << 3, kCurrentItem = 1 << 4,
+               kClass = 1 << 5, kSent = 1 << 6, kActiveInlineResponse = 1 << 7;
+// A message in its own window: its item decides. The main window: the
+// inspector's caption does not match, the explorer's inline response decides.
+constexpr long kItemRead = kActiveInspector | kCaption | kCurrentItem | kClass | kSent;
+constexpr long kInlineRead = kActiveInspector | kCaption | kActiveExplorer | kActiveInlineResponse;
+
+TEST(OutlookE2E, TesselAsksOutlookAboutEachPaneAndReleasesWhatItGets) {
+    FakeOutlook fake;
+    ASSERT_TRUE(fake.Ready());
+    Sandbox sandbox;
+    RunningTessel tessel(sandbox);
+    ASSERT_TRUE(tessel.Ready());
+    HWND badge = BadgeOf(tessel);
+    ASSERT_NE(badge, nullptr);
+
+    const struct {
+        Scenario scenario;
+        long members;
+    } cases[] = {{kCompose, kItemRead}, {kReceived, kItemRead}, {kInline, kInlineRead}, {kReading, kInlineRead}};
+    for (const auto& c : cases) {
+        ASSERT_NE(fake.Show(c.scenario), nullptr);
+        EXPECT_TRUE(WaitFor([&] { return fake.Ask(kMembersRead) == c.members; }, 15s))
+            << "scenario " << c.scenario << ": members read " << fake.Ask(kMembersRead);
+        EXPECT_TRUE(WaitFor([&] { return fake.Ask(kAliveObjects) == 0; }, 5s)) << "scenario " << c.scenario;
+        // Received mail and the reading pane report a caret, yet are not written in.
+        if (c.scenario == kReceived || c.scenario == kReading) {
+            ::Sleep(1000);
+            EXPECT_FALSE(::IsWindowVisible(badge)) << "scenario " << c.scenario;
+        }
+    }
+    EXPECT_EQ(fake.Ask(kBadFlagReads), 0);
+    EXPECT_EQ(tessel.Close(), 0);
+    EXPECT_EQ(fake.Close(), 0);
+}
+
+TEST(OutlookE2E, WithOutlookNotRunningTheAnswerIsKeptUntilTheCachesAreEmptied) {
+    FakeOutlook fake;
+    ASSERT_TRUE(fake.Ready());
+    ASSERT_EQ(fake.Ask(kPublish, 0), 0);
+    ASSERT_NE(fake.Show(kCompose), nullptr);
+    Sandbox sandbox;
+    RunningTessel tessel(sandbox);
+    ASSERT_TRUE(tessel.Ready());
+    HWND badge = BadgeOf(tessel);
+    ASSERT_NE(badge, nullptr);
+    ::Sleep(3000);
+    EXPECT_FALSE(::IsWindowVisible(badge));
+
+    // Outlook starts: the answer for this pane stays cached ...
+    ASSERT_EQ(fake.Ask(kPublish, 1), 1);
+    ::Sleep(3000);
+    EXPECT_EQ(fake.Ask(kReads), 0);
+    // ... until a focus event empties the caret caches.
+    fake.Ask(kRaiseFocusEvent);
+    EXPECT_TRUE(WaitFor([&] { return fake.Ask(kMembersRead) == kItemRead; }, 15s));
+    EXPECT_TRUE(WaitFor([&] { return fake.Ask(kAliveObjects) == 0; }, 5s));
+    EXPECT_EQ(tessel.Close(), 0);
+    EXPECT_EQ(fake.Close(), 0);
+}
+
+}  // namespace
+}  // namespace tessel::e2e
