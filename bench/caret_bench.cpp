@@ -3,7 +3,10 @@
 // (what the caret-only refresh does before each call).
 #include <benchmark/benchmark.h>
 
+#include "doubles/app_rig.h"
 #include "doubles/fake_clock.h"
+#include "doubles/scripted_accessibility.h"
+#include "doubles/scripted_console.h"
 #include "doubles/scripted_desktop.h"
 #include "doubles/scripted_outlook.h"
 #include "editability/caret_locator.h"
@@ -12,7 +15,6 @@ namespace {
 
 using tessel::CaretContext;
 using tessel::CaretLocatorState;
-using tessel::CaretSources;
 using tessel::FocusSnapshot;
 using tessel::testing::FakeClock;
 using tessel::testing::ScriptedDesktop;
@@ -21,11 +23,14 @@ using tessel::testing::ScriptedWindow;
 struct EditScene {
     ScriptedDesktop desktop;
     FakeClock clock;
-    CaretSources sources;
     tessel::NoAutomation automation;
     tessel::UiaState uia;
     tessel::testing::ScriptedOutlook outlook;
     tessel::OutlookAnswerCache outlookAnswer;
+    tessel::testing::ScriptedAccessibility accessibility;
+    tessel::testing::ScriptedConsole console;
+    tessel::testing::FakeProcesses processes;
+    tessel::testing::ScriptedIme ime{&desktop};
     CaretLocatorState state;
     FocusSnapshot snapshot;
 
@@ -51,8 +56,9 @@ struct EditScene {
 
 void Run(benchmark::State& st, bool invalidateEachCall) {
     EditScene scene;
-    CaretContext context{scene.desktop,    scene.clock, scene.sources, scene.automation,
-                         scene.uia,        scene.outlook, scene.outlookAnswer};
+    CaretContext context{scene.desktop,       scene.clock,   scene.automation, scene.uia,
+                         scene.outlook,       scene.outlookAnswer, scene.accessibility,
+                         scene.console,       scene.processes, scene.ime};
     tessel::LocateCaret(context, scene.state, scene.snapshot, 1);  // first call classifies
     scene.desktop.ResetCalls();
     std::int64_t found = 0;

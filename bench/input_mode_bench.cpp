@@ -1,16 +1,19 @@
 // Cost of the IME status query over scripted platforms, and of classification.
 #include <benchmark/benchmark.h>
 
+#include "doubles/app_rig.h"
 #include "doubles/fake_clock.h"
 #include "doubles/scripted_desktop.h"
 #include "doubles/scripted_ime.h"
 #include "input_mode/classify_input_mode.h"
+#include "input_mode/ime_host_discovery.h"
 #include "input_mode/query_ime_status.h"
 
 namespace tessel {
 namespace {
 
 using testing::FakeClock;
+using testing::FakeProcesses;
 using testing::ScriptedDesktop;
 using testing::ScriptedIme;
 using testing::ScriptedWindow;
@@ -50,16 +53,17 @@ struct Rig {
         focus.focus = kEdit;
         focus.active = kFrame;
         focus.foreground = kFrame;
+        processes.names = {{kProcess, u"editor.exe"}};
     }
     std::int64_t PlatformCalls() const { return desktop.TotalCalls() + ime.TotalCalls(); }
 
     ScriptedDesktop desktop;
     ScriptedIme ime{&desktop};
     FakeClock clock;
-    NoImeHostDiscovery hosts;
+    FakeProcesses processes;
     ImeQueryState state;
     FocusSnapshot focus;
-    ImeQueryServices services{desktop, ime, clock, hosts};
+    ImeQueryServices services{desktop, ime, clock, &processes};
 };
 
 void BM_QueryImeStatus_FastPath(benchmark::State& s) {
@@ -93,6 +97,84 @@ void BM_QueryImeStatus_FullSearch128(benchmark::State& s) {
     s.counters["candidates"] = benchmark::Counter(static_cast<double>(candidates));
 }
 BENCHMARK(BM_QueryImeStatus_FullSearch128);
+
+// A desktop of 100 processes and 500 windows: 95 apps with 4 windows each
+// (one top-level window with three children) and the five shell hosts with 24
+// windows each (six top-level windows with three children each).
+struct HostRig {
+    static constexpr std::uint32_t kExplorer = 14;  // the foreground process
+    static constexpr std::uint32_t kApp = 1000;     // the first app; none is a host
+
+    HostRig() {
+        const std::u16string hosts[] = {u"TextInputHost.exe", u"SearchHost.exe", u"StartMenuExperienceHost.exe",
+                                        u"ShellExperienceHost.exe", u"explorer.exe"};
+        WindowId next = 0x1000;
+        auto add = [&](std::uint32_t pid, WindowId parent) {
+            ScriptedWindow w;
+            w.processId = pid;
+            w.threadId = pid * 10;
+            w.parent = parent;
+            w.topLevel = parent == kNoWindow;
+            desktop.AddWindow(next, w);
+            return next++;
+        };
+        for (std::uint32_t i = 0; i < 100; ++i) {
+            const bool host = i < 5;
+            const std::uint32_t pid = host ? 10 + i : kApp + i;
+            processes.names[pid] = host ? hosts[i] : u"app" + std::u16string(1, u'a' + i % 26) + u".exe";
+            processes.sessions[pid] = 1;
+            for (int top = 0; top < (host ? 6 : 1); ++top) {
+                const WindowId frame = add(pid, kNoWindow);
+                for (int child = 0; child < 3; ++child) add(pid, frame);
+            }
+        }
+    }
+    std::int64_t PlatformCalls() const {
+        return desktop.TotalCalls() + processes.snapshots + processes.sessionReads;
+    }
+
+    ScriptedDesktop desktop;
+    FakeProcesses processes;
+    FakeClock clock;
+    ImeQueryState state;
+};
+
+// A rebuild on every call: the focused app alternates between two processes.
+void BM_DiscoverImeHosts_Build(benchmark::State& s) {
+    HostRig rig;
+    std::size_t windows = 0;
+    std::uint32_t app = HostRig::kApp + 10;
+    const std::int64_t before = rig.PlatformCalls();
+    for (auto _ : s) {
+        CandidateList list;
+        app ^= 1;
+        DiscoverImeHosts(rig.state, list, rig.desktop, rig.processes, HostRig::kExplorer, app, true, rig.clock.Now());
+        windows = list.Windows.size();
+    }
+    s.counters["platform_calls/call"] =
+        benchmark::Counter(static_cast<double>(rig.PlatformCalls() - before) / static_cast<double>(s.iterations()));
+    s.counters["windows"] = benchmark::Counter(static_cast<double>(windows));
+}
+BENCHMARK(BM_DiscoverImeHosts_Build);
+
+// Reuse within the second: the cached windows are only checked and appended.
+void BM_DiscoverImeHosts_Cached(benchmark::State& s) {
+    HostRig rig;
+    CandidateList first;
+    DiscoverImeHosts(rig.state, first, rig.desktop, rig.processes, HostRig::kExplorer, HostRig::kApp, true,
+                     rig.clock.Now());
+    const std::int64_t before = rig.PlatformCalls();
+    for (auto _ : s) {
+        CandidateList list;
+        DiscoverImeHosts(rig.state, list, rig.desktop, rig.processes, HostRig::kExplorer, HostRig::kApp, true,
+                         rig.clock.Now());
+        benchmark::DoNotOptimize(list.Windows.data());
+    }
+    s.counters["platform_calls/call"] =
+        benchmark::Counter(static_cast<double>(rig.PlatformCalls() - before) / static_cast<double>(s.iterations()));
+    s.counters["windows"] = benchmark::Counter(static_cast<double>(first.Windows.size()));
+}
+BENCHMARK(BM_DiscoverImeHosts_Cached);
 
 void BM_ClassifyInputMode(benchmark::State& s) {
     const ImeStatus statuses[] = {

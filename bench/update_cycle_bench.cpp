@@ -69,6 +69,10 @@ struct Rig : testing::AppRig {
                 break;
             case Target::Console:
                 desktop.AddWindow(kFrame, Win(u"ConsoleWindowClass", kNoWindow, Rect{50, 50, 850, 650}));
+                console.consoleOf[kPid] = kFrame;
+                console.buffers[kFrame].info.window = Rect{0, 0, 79, 24};
+                console.buffers[kFrame].font = Point{8, 16};
+                console.clientRects[kFrame] = Rect{0, 0, 640, 400};
                 break;
         }
         desktop.SetForeground(kFrame);
@@ -92,7 +96,7 @@ struct Rig : testing::AppRig {
                 automation.Node(10).emptyRangeRects = {ElementRect{100.0 + caretX, 310, 2, 16}};
                 break;
             case Target::Console:
-                sources.consoleCaret = CaretInfo{true, 50 + caretX, 300, 316};
+                console.buffers[kFrame].info.cursor = Point{caretX / 8, 15};
                 break;
         }
     }
@@ -101,8 +105,9 @@ struct Rig : testing::AppRig {
         desktop.ResetCalls();
         ime.ResetCalls();
         badge.ResetCalls();
-        sources.log.clear();
         automation.ResetCounts();
+        console.attachTries.clear();
+        console.opens = console.frees = 0;
     }
 };
 
@@ -112,7 +117,9 @@ struct Totals {
         desktop += rig.desktop.TotalCalls();
         ime += rig.ime.TotalCalls();
         badge += BadgeCalls(rig.badge);
-        caretSources += static_cast<double>(rig.sources.log.size() + rig.automation.TotalCalls());
+        caretSources += static_cast<double>(rig.automation.TotalCalls() +
+                                            rig.console.attachTries.size()) +
+                        rig.console.opens + rig.console.frees;
         rig.ResetCalls();
     }
 };

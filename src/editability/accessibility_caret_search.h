@@ -1,14 +1,14 @@
 #pragma once
 // Searches built on the accessibility caret object of a window.
 #include "editability/caret_info.h"
-#include "editability/caret_sources.h"
+#include "platform/accessibility.h"
 #include "platform/desktop.h"
 
 namespace tessel {
 
 // The caret of the focus window, else of the caret window, each accepted only
 // when it is plausible in its own window.
-CaretInfo FocusThenCaretAccessibleCaret(Desktop& desktop, CaretSources& sources, WindowId focus, WindowId caret);
+CaretInfo FocusThenCaretAccessibleCaret(Desktop& desktop, Accessibility& accessibility, WindowId focus, WindowId caret);
 
 struct ChildCaretSearch {
     CaretInfo preferred;  // a plausible caret of an edit child
@@ -16,6 +16,6 @@ struct ChildCaretSearch {
 };
 
 // Looks through the host's enabled edit children for a caret.
-ChildCaretSearch SearchChildCarets(Desktop& desktop, CaretSources& sources, WindowId host);
+ChildCaretSearch SearchChildCarets(Desktop& desktop, Accessibility& accessibility, WindowId host);
 
 }  // namespace tessel

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "common/saturate.h"
+#include "editability/accessibility_caret.h"
 #include "editability/accessibility_caret_search.h"
+#include "editability/console_caret.h"
 #include "editability/uia_caret_search.h"
 #include "editability/uia_element_reading.h"
 #include "editability/window_classification.h"
@@ -30,7 +32,7 @@ CaretInfo UiaFirstCaret(CaretContext& ctx, const FocusSnapshot& snapshot, const 
         return u.kind == UiaCaretKind::CaretFound ? Accept(u) : CaretInfo{};
     };
 
-    const CaretInfo p = ctx.sources.AccessibleCaret(snapshot.foreground);
+    const CaretInfo p = AccessibleCaret(desktop, ctx.accessibility, snapshot.foreground);
     if (!p.Found || !PlausibleInWindow(desktop, p, snapshot.foreground)) return resolve();
     // Chromium's caret object is trusted only where UI Automation confirms a text field.
     if (!automation.Present()) return flags.Chromium ? resolve() : p;
@@ -59,7 +61,8 @@ CaretInfo UiaFirstCaret(CaretContext& ctx, const FocusSnapshot& snapshot, const 
 CaretInfo ExcelOwnerCaret(CaretContext& ctx, CaretLocatorState& state, const FocusSnapshot& snapshot, WindowId owner) {
     Desktop& desktop = ctx.desktop;
     if (CaretInfo c = GuiThreadCaret(desktop, snapshot); c.Found) return c;
-    if (CaretInfo c = ctx.sources.AccessibleCaret(owner); c.Found && PlausibleInWindow(desktop, c, owner)) return c;
+    if (CaretInfo c = AccessibleCaret(desktop, ctx.accessibility, owner); c.Found && PlausibleInWindow(desktop, c, owner))
+        return c;
     UiaEnv env = ctx.Uia();
     if (UiaCaret u = ResolveUiaCaret(env, snapshot, false, false, false); u.kind == UiaCaretKind::CaretFound)
         return Accept(u);
@@ -94,7 +97,7 @@ WindowLoopResult WordPaneLoop(CaretContext& ctx, CaretLocatorState& state, const
                 result.caret = Accept(cache.X, cache.Top, cache.Bottom);
                 return result;
             }
-            const CaretInfo c = ctx.sources.AccessibleCaret(w);
+            const CaretInfo c = AccessibleCaret(desktop, ctx.accessibility, w);
             if (c.Found && PlausibleInWindow(desktop, c, w)) {
                 // The read may have taken a while: the point is as old as its answer.
                 cache = WindowCaretCache{ctx.clock.Now(), snapshot.foreground, snapshot.focus, snapshot.caret,
@@ -106,7 +109,7 @@ WindowLoopResult WordPaneLoop(CaretContext& ctx, CaretLocatorState& state, const
             cache = WindowCaretCache{};
             continue;
         }
-        const CaretInfo c = ctx.sources.AccessibleCaret(w);
+        const CaretInfo c = AccessibleCaret(desktop, ctx.accessibility, w);
         if (c.Found && PlausibleInWindow(desktop, c, w)) {
             result.accepted = true;
             result.caret = c;
@@ -120,13 +123,14 @@ WindowLoopResult WordPaneLoop(CaretContext& ctx, CaretLocatorState& state, const
 CaretInfo SearchCaret(CaretContext& ctx, CaretLocatorState& state, const FocusSnapshot& snapshot,
                       std::uint32_t defaultCompositionCells) {
     Desktop& desktop = ctx.desktop;
-    CaretSources& sources = ctx.sources;
     const ForegroundClass flags = ClassifyForeground(desktop, state.classification, snapshot.foreground);
 
     if (flags.ClassicConsole) {
-        if (CaretInfo c = sources.LocateConsoleCaret(snapshot, defaultCompositionCells); c.Found) return c;
+        ConsoleCaretServices console{desktop, ctx.console, ctx.processes, ctx.ime};
+        if (CaretInfo c = LocateConsoleCaret(console, state.ConsoleAttachment, snapshot, defaultCompositionCells); c.Found)
+            return c;
     } else {
-        sources.ReleaseConsole();
+        ReleaseConsole(ctx.console, state.ConsoleAttachment);
     }
 
     if (flags.UiaFirst) return UiaFirstCaret(ctx, snapshot, flags);
@@ -149,7 +153,7 @@ CaretInfo SearchCaret(CaretContext& ctx, CaretLocatorState& state, const FocusSn
     if (owner.applies) return ExcelOwnerCaret(ctx, state, snapshot, owner.window);
     if (CaretInfo c = ExcelFieldEstimate(env, memo, snapshot); c.Found) return c;
     if (const RuleWindow dialog = ExcelDialogRule(desktop, memo, snapshot); dialog.applies) {
-        const ChildCaretSearch search = SearchChildCarets(desktop, sources, dialog.window);
+        const ChildCaretSearch search = SearchChildCarets(desktop, ctx.accessibility, dialog.window);
         if (search.preferred.Found) return search.preferred;
         if (search.fallback.Found) return search.fallback;
     }
@@ -163,7 +167,7 @@ CaretInfo SearchCaret(CaretContext& ctx, CaretLocatorState& state, const FocusSn
         const UiaCaret u = ResolveUiaCaret(env, snapshot, false, false, false);
         if (u.kind == UiaCaretKind::CaretFound) return Accept(u);
         if (u.kind == UiaCaretKind::NoCaret) return {};
-        return FocusThenCaretAccessibleCaret(desktop, sources, snapshot.focus, snapshot.caret);
+        return FocusThenCaretAccessibleCaret(desktop, ctx.accessibility, snapshot.focus, snapshot.caret);
     }
 
     if (CaretInfo c = GuiThreadCaret(desktop, snapshot); c.Found) return c;
@@ -237,7 +241,7 @@ CaretLocation LocateCaret(CaretContext& context, CaretLocatorState& state, const
                           std::uint32_t defaultCompositionCells) {
     CaretLocation result;
     if (snapshot.foreground == kNoWindow) {
-        context.sources.ReleaseConsole();
+        ReleaseConsole(context.console, state.ConsoleAttachment);
         state.caretNearTop = false;
         return result;
     }

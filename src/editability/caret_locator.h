@@ -6,12 +6,15 @@
 
 #include "editability/caret_info.h"
 #include "editability/caret_locator_state.h"
-#include "editability/caret_sources.h"
 #include "editability/uia_state.h"
 #include "main/focus_snapshot.h"
+#include "platform/accessibility.h"
 #include "outlook/compose_window_test.h"
 #include "platform/clock.h"
+#include "platform/console.h"
 #include "platform/desktop.h"
+#include "platform/ime.h"
+#include "platform/processes.h"
 
 namespace tessel {
 
@@ -19,11 +22,14 @@ namespace tessel {
 struct CaretContext {
     Desktop& desktop;
     Clock& clock;
-    CaretSources& sources;
     Automation& automation;
     UiaState& uia;
     OutlookAutomation& outlook;
     OutlookAnswerCache& outlookAnswer;
+    Accessibility& accessibility;
+    Console& console;
+    Processes& processes;
+    Ime& ime;
 
     UiaEnv Uia() const { return UiaEnv{automation, desktop, clock, uia}; }
 };
@@ -34,7 +40,7 @@ struct CaretLocation {
 };
 
 // The caret of the focused control in physical screen pixels. Mutates only the
-// caches in `state` (and the console attachment through the sources).
+// caches and the console attachment in `state`.
 CaretLocation LocateCaret(CaretContext& context, CaretLocatorState& state, const FocusSnapshot& snapshot,
                           std::uint32_t defaultCompositionCells);
 

@@ -72,6 +72,10 @@ struct CaretLocatorState {
     TargetMemo targetMemo;
     WindowCaretCache windowCaret;
     bool caretNearTop = false;  // the last answer of LocateCaret
+    // The process through which the program is attached to a console for its
+    // caret (0: none). Not a cache: the attachment outlives invalidation and is
+    // released only by FreeConsole.
+    std::uint32_t ConsoleAttachment = 0;
 };
 
 // Stores the snapshot's key, marks the memo valid and clears every answer.

@@ -1,6 +1,10 @@
 #include "input_mode/query_ime_status.h"
 
+#include "input_mode/ime_host_discovery.h"
+
 #include <optional>
+#include <unordered_set>
+#include <vector>
 
 namespace tessel {
 namespace {
@@ -222,35 +226,6 @@ ImeStatus FromLayout(std::uint16_t langId) {
 
 }  // namespace
 
-bool AddCandidate(CandidateList& list, Desktop& desktop, WindowId window) {
-    if (window == kNoWindow || list.Seen.count(window) != 0) return false;
-    if (!desktop.IsWindow(window)) return false;
-    list.Seen.insert(window);
-    list.Windows.push_back(window);
-    return true;
-}
-
-void AddProcessWindows(CandidateList& list, Desktop& desktop, std::uint32_t processId) {
-    if (processId == 0) return;
-    std::vector<WindowId> topLevel;
-    desktop.EnumTopLevelWindows([&](WindowId w) {
-        std::uint32_t pid = 0;
-        desktop.WindowThreadProcessId(w, &pid);
-        if (pid == processId) topLevel.push_back(w);
-        return topLevel.size() < kMaxProcessWindows;
-    });
-    for (WindowId top : topLevel) {
-        AddCandidate(list, desktop, top);
-        if (list.Windows.size() >= kMaxProcessWindows) continue;
-        desktop.EnumChildWindows(top, [&](WindowId child) {
-            std::uint32_t pid = 0;
-            desktop.WindowThreadProcessId(child, &pid);
-            if (pid == processId) AddCandidate(list, desktop, child);
-            return list.Windows.size() < kMaxProcessWindows;
-        });
-    }
-}
-
 ImeStatus QueryImeStatus(ImeQueryState& state, const FocusSnapshot& focus, WindowId uiaFocusWindow,
                          std::uint32_t uiaFocusProcessId, const ImeQueryServices& services) {
     Desktop& desktop = services.desktop;
@@ -289,11 +264,15 @@ ImeStatus QueryImeStatus(ImeQueryState& state, const FocusSnapshot& focus, Windo
 
     if (auto status = search.ProbeFrom(0)) return *status;
 
+    // Host windows extend the same pass: an IME window that just failed to
+    // answer for the focused control is not asked again.
     const std::size_t before = list.Windows.size();
-    const bool uiaFocusKnown = uiaFocusProcessId != 0 || uiaFocusWindow != kNoWindow;
-    const std::size_t appended = services.hosts.AppendHostWindows(state, list, foregroundProcessId, uiaFocusProcessId,
-                                                                  uiaFocusKnown, now);
-    if (appended > 0 && list.Windows.size() > before) {
+    if (services.processes) {
+        const bool uiaFocusKnown = uiaFocusProcessId != 0 || uiaFocusWindow != kNoWindow;
+        DiscoverImeHosts(state, list, desktop, *services.processes, foregroundProcessId, uiaFocusProcessId,
+                         uiaFocusKnown, now);
+    }
+    if (list.Windows.size() > before) {
         if (auto status = search.ProbeFrom(before)) return *status;
     }
 

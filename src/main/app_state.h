@@ -14,12 +14,13 @@
 #include "config/settings.h"
 #include "editability/caret_info.h"
 #include "editability/caret_locator_state.h"
-#include "editability/caret_sources.h"
 #include "editability/uia_state.h"
 #include "input_mode/ime_query_state.h"
 #include "input_mode/query_ime_status.h"
+#include "platform/accessibility.h"
 #include "platform/automation.h"
 #include "platform/clock.h"
+#include "platform/console.h"
 #include "platform/desktop.h"
 #include "main/editability_decision.h"
 #include "main/scheduling_state.h"
@@ -48,10 +49,10 @@ struct AppState {
     Ime* ime = nullptr;
     Sound* sound = nullptr;
     Processes* processes = nullptr;
-    CaretSources* caretSources = nullptr;
+    Accessibility* accessibility = nullptr;
+    Console* console = nullptr;
     Automation* automation = nullptr;  // never null once wired; NoAutomation where absent
     OutlookAutomation* outlook = nullptr;
-    ImeHostDiscovery* imeHosts = nullptr;
     WinEventCoalescer* coalescer = nullptr;  // the process-wide one in the program
     ShellResources* shell = nullptr;
 
@@ -61,7 +62,6 @@ struct AppState {
     WindowId HintWindow = kNoWindow;
     WindowId settingsWindow = kNoWindow;
     std::uint32_t taskbarCreatedMessage = 0;
-    std::uint32_t ConsoleAttachment = 0;
     bool comInitialised = false;
     Settings settings;
     std::string exeDirectory;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "editability/console_caret.h"
 #include "main/shell_resources_win32.h"
 
 namespace tessel {
@@ -13,12 +14,7 @@ void DestroyAppState(AppState* state) {
     state->SettingsFilePath.clear();
     state->imeQuery = ImeQueryState{};
 
-    if (state->ConsoleAttachment != 0) {
-        ::FreeConsole();
-        state->ConsoleAttachment = 0;
-    }
-    // The console caret source holds its own attachment.
-    if (state->caretSources) state->caretSources->ReleaseConsole();
+    if (state->console) ReleaseConsole(*state->console, state->caretLocator.ConsoleAttachment);
 
     // Cached elements go before the automation objects that made them.
     EmptyFocusedElementCache(state->uia.focusedElement);

@@ -22,7 +22,7 @@ std::optional<EditabilityDecision> CheapRules(const EditabilityInputs& in) {
     if (UiaEnv env = in.Uia(); ExcelFieldEstimate(env, in.memo, s).Found)
         return EditabilityDecision{true, EditabilityRule::ExcelFieldEstimate};
     if (RuleWindow dialog = ExcelDialogRule(desktop, in.memo, s); dialog.applies) {
-        ChildCaretSearch found = SearchChildCarets(desktop, in.sources, dialog.window);
+        ChildCaretSearch found = SearchChildCarets(desktop, in.accessibility, dialog.window);
         if (found.preferred.Found || found.fallback.Found)
             return EditabilityDecision{true, EditabilityRule::ExcelDialog};
     }
@@ -48,7 +48,7 @@ bool ComputeVerdict(const EditabilityInputs& in) {
             return true;
         }
     }
-    if (in.foreground.PowerPoint && FocusThenCaretAccessibleCaret(desktop, in.sources, s.focus, s.caret).Found)
+    if (in.foreground.PowerPoint && FocusThenCaretAccessibleCaret(desktop, in.accessibility, s.focus, s.caret).Found)
         return true;
     if (outlookAnswer) return *outlookAnswer == kComposeSurface;
     UiaEnv env = in.Uia();

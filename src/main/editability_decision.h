@@ -2,9 +2,9 @@
 // Whether the focused control takes text: the first rule that decides wins.
 #include "common/time.h"
 #include "editability/caret_locator_state.h"
-#include "editability/caret_sources.h"
 #include "editability/uia_state.h"
 #include "main/focus_snapshot.h"
+#include "platform/accessibility.h"
 #include "outlook/compose_window_test.h"
 #include "platform/desktop.h"
 
@@ -21,7 +21,6 @@ struct EditabilityVerdict {
 
 struct EditabilityInputs {
     Desktop& desktop;
-    CaretSources& sources;
     TargetMemo& memo;  // freshly keyed to `snapshot`
     const FocusSnapshot& snapshot;
     const ForegroundClass& foreground;
@@ -31,6 +30,7 @@ struct EditabilityInputs {
     UiaState& uia;
     OutlookAutomation& outlook;
     OutlookAnswerCache& outlookAnswer;
+    Accessibility& accessibility;
 
     UiaEnv Uia() const { return UiaEnv{automation, desktop, clock, uia}; }
 };

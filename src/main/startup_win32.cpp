@@ -19,8 +19,10 @@
 #include "main/win_event_coalescer.h"
 #include "main/shell_resources_win32.h"
 #include "outlook/outlook_automation_win32.h"
+#include "platform/accessibility_win32.h"
 #include "platform/automation_win32.h"
 #include "platform/clock.h"
+#include "platform/console_win32.h"
 #include "badge/badge_platform_win32.h"
 #include "platform/desktop_win32.h"
 #include "platform/ime_win32.h"
@@ -121,10 +123,8 @@ int RunTessel() {
     static Win32Ime ime;
     static Win32Sound sound;
     static Win32Processes processes;
-    // The accessibility and console caret sources are not reached yet: each
-    // answers "not found".
-    static CaretSources caretSources;
-    static NoImeHostDiscovery imeHosts;
+    static Win32Accessibility accessibility;
+    static Win32Console console;
     static Win32Automation automation;
     static Win32Outlook outlook;
 
@@ -193,11 +193,11 @@ int RunTessel() {
     state->ime = &ime;
     state->sound = &sound;
     state->processes = &processes;
-    state->caretSources = &caretSources;
+    state->accessibility = &accessibility;
+    state->console = &console;
     automation.Attach(shell->automation.Get(), shell->rawWalker.Get());
     state->automation = &automation;
     state->outlook = &outlook;
-    state->imeHosts = &imeHosts;
     state->coalescer = &ProcessWinEventCoalescer();
     state->shell = shell.release();
     state->instance = reinterpret_cast<std::uintptr_t>(instance);

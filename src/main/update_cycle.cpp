@@ -4,6 +4,7 @@
 #include "badge/mode_sound.h"
 #include "editability/accessibility_caret_search.h"
 #include "editability/caret_locator.h"
+#include "editability/console_caret.h"
 #include "editability/window_classification.h"
 #include "input_mode/classify_input_mode.h"
 #include "input_mode/query_ime_status.h"
@@ -35,8 +36,7 @@ void SetEventTarget(AppState& state, std::uint32_t processId) {
 }
 
 ImeStatus QueryStatus(AppState& state, const FocusSnapshot& snapshot, WindowId hostWindow, std::uint32_t hostPid) {
-    NoImeHostDiscovery none;
-    ImeQueryServices services{*state.desktop, *state.ime, *state.clock, state.imeHosts ? *state.imeHosts : none};
+    ImeQueryServices services{*state.desktop, *state.ime, *state.clock, state.processes};
     return QueryImeStatus(state.imeQuery, snapshot, hostWindow, hostPid, services);
 }
 
@@ -51,8 +51,9 @@ std::uint32_t CompositionCells(InputMode mode) {
 }
 
 CaretLocation Locate(AppState& state, const FocusSnapshot& snapshot, std::uint32_t cells) {
-    CaretContext context{*state.desktop, *state.clock,  *state.caretSources, *state.automation,
-                         state.uia,      *state.outlook, state.outlookAnswer};
+    CaretContext context{*state.desktop,       *state.clock,   *state.automation, state.uia,
+                         *state.outlook,       state.outlookAnswer, *state.accessibility,
+                         *state.console,       *state.processes, *state.ime};
     CaretLocation location = LocateCaret(context, state.caretLocator, snapshot, cells);
     state.CaretNearTop = location.caretNearTop;
     return location;
@@ -143,20 +144,14 @@ void RunFullUpdate(AppState& state) {
 
     MonoTime decisionTime = state.clock->Now();
     ForegroundClass foreground = ClassifyForeground(desktop, state.caretLocator.classification, snapshot.foreground);
-    if (!foreground.ClassicConsole) {
-        // The console caret source keeps the attachment it made; a later rule
-        // may hide the badge before the locator gets to let it go.
-        state.caretSources->ReleaseConsole();
-        if (state.ConsoleAttachment != 0) {
-            if (state.processes) state.processes->FreeConsole();
-            state.ConsoleAttachment = 0;
-        }
-    }
+    // A later rule may hide the badge before the locator gets to let an
+    // attached console go.
+    if (!foreground.ClassicConsole) ReleaseConsole(*state.console, state.caretLocator.ConsoleAttachment);
 
-    EditabilityInputs inputs{desktop,           *state.caretSources, state.caretLocator.targetMemo,
-                             snapshot,          foreground,          decisionTime,
-                             *state.automation, *state.clock,        state.uia,
-                             *state.outlook,    state.outlookAnswer};
+    EditabilityInputs inputs{desktop,           state.caretLocator.targetMemo, snapshot,
+                             foreground,        decisionTime,                  *state.automation,
+                             *state.clock,      state.uia,                     *state.outlook,
+                             state.outlookAnswer, *state.accessibility};
     if (!DecideEditability(inputs, state.editabilityVerdict).show) {
         Hide(state);
         return;

@@ -13,6 +13,10 @@ namespace tessel {
 using ImeContextId = std::uintptr_t;
 constexpr ImeContextId kNoContext = 0;
 
+// dwIndex values of ImmGetCompositionStringW.
+constexpr std::uint32_t kGcsCompStr = 0x8;
+constexpr std::uint32_t kGcsCursorPos = 0x80;
+
 // wParam values of WM_IME_CONTROL.
 constexpr std::uintptr_t kImcGetConversionMode = 1;
 constexpr std::uintptr_t kImcGetOpenStatus = 5;
@@ -21,7 +25,9 @@ class Ime {
 public:
     virtual ~Ime() = default;
 
-    // ImmGetDefaultIMEWnd: the default IME window of the window's thread, or none.
+    // ImmGetDefaultIMEWnd: the default IME window of the window's thread, or
+    // none. Where that call answers null for another thread's window, the
+    // thread's one window of class "IME" stands in for it.
     virtual WindowId DefaultImeWindow(WindowId window) = 0;
     // SendMessageTimeoutW(imeWindow, WM_IME_CONTROL, wParam, 0,
     // SMTO_BLOCK | SMTO_ABORTIFHUNG, 50 ms): the result when answered, else empty.
@@ -34,6 +40,11 @@ public:
     virtual bool OpenStatus(ImeContextId context) = 0;
     // ImmGetConversionStatus: the conversion mode when the call succeeds.
     virtual std::optional<std::uint32_t> ConversionStatus(ImeContextId context) = 0;
+    // ImmGetCompositionStringW(context, index, buffer, bytes): bytes copied or
+    // needed (a null buffer with 0 bytes asks for the size), the cursor
+    // position for kGcsCursorPos, or a negative error.
+    virtual std::int32_t CompositionString(ImeContextId context, std::uint32_t index, void* buffer,
+                                           std::uint32_t bytes) = 0;
 };
 
 // Owns an input context obtained with Ime::GetContext and releases it once.

@@ -13,11 +13,40 @@ constexpr UINT kImeMessageTimeoutMs = 50;
 
 HIMC ToHimc(ImeContextId c) { return reinterpret_cast<HIMC>(c); }
 
+// The thread's one window of class "IME", or null when it has none or several.
+HWND SoleImeWindowOf(DWORD threadId) {
+    struct Found {
+        HWND window = nullptr;
+        int count = 0;
+    } found;
+    ::EnumThreadWindows(
+        threadId,
+        [](HWND w, LPARAM param) noexcept -> BOOL {
+            wchar_t name[128];
+            const int n = ::GetClassNameW(w, name, 128);
+            if (n == 3 && (name[0] | 0x20) == L'i' && (name[1] | 0x20) == L'm' && (name[2] | 0x20) == L'e') {
+                auto* f = reinterpret_cast<Found*>(param);
+                f->window = w;
+                if (++f->count > 1) return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.count == 1 ? found.window : nullptr;
+}
+
 }  // namespace
 
 WindowId Win32Ime::DefaultImeWindow(WindowId window) {
     if (!window) return kNoWindow;
-    return ToWindowId(::ImmGetDefaultIMEWnd(ToHwnd(window)));
+    const HWND hwnd = ToHwnd(window);
+    if (HWND ime = ::ImmGetDefaultIMEWnd(hwnd)) return ToWindowId(ime);
+    // Some systems (Wine) answer only for windows of the calling process. The
+    // IME window of another thread is then found among that thread's own
+    // windows; it answers WM_IME_CONTROL across processes all the same.
+    const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
+    if (thread == 0 || thread == ::GetCurrentThreadId()) return kNoWindow;
+    return ToWindowId(SoleImeWindowOf(thread));
 }
 
 std::optional<std::uintptr_t> Win32Ime::SendImeControl(WindowId imeWindow, std::uintptr_t wParam) {
@@ -49,6 +78,11 @@ std::optional<std::uint32_t> Win32Ime::ConversionStatus(ImeContextId context) {
     DWORD sentence = 0;
     if (!::ImmGetConversionStatus(ToHimc(context), &conversion, &sentence)) return std::nullopt;
     return static_cast<std::uint32_t>(conversion);
+}
+
+std::int32_t Win32Ime::CompositionString(ImeContextId context, std::uint32_t index, void* buffer, std::uint32_t bytes) {
+    if (context == kNoContext) return IMM_ERROR_GENERAL;
+    return ::ImmGetCompositionStringW(ToHimc(context), index, buffer, bytes);
 }
 
 }  // namespace tessel

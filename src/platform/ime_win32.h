@@ -12,6 +12,8 @@ public:
     bool ReleaseContext(WindowId window, ImeContextId context) override;
     bool OpenStatus(ImeContextId context) override;
     std::optional<std::uint32_t> ConversionStatus(ImeContextId context) override;
+    std::int32_t CompositionString(ImeContextId context, std::uint32_t index, void* buffer,
+                                   std::uint32_t bytes) override;
 };
 
 }  // namespace tessel

@@ -1,6 +1,6 @@
 #pragma once
-// Processes and consoles: what the update cycle, IME host discovery and the
-// console caret ask of kernel32.
+// Processes: what the update cycle, IME host discovery and the console caret
+// ask of kernel32.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,8 +29,6 @@ public:
     virtual std::optional<std::uint32_t> SessionId(std::uint32_t processId) = 0;
     // GetCurrentProcessId.
     virtual std::uint32_t CurrentProcessId() = 0;
-    // Detaches from a console borrowed to read another process's caret.
-    virtual void FreeConsole() = 0;
 };
 
 }  // namespace tessel

@@ -47,6 +47,4 @@ std::optional<std::uint32_t> Win32Processes::SessionId(std::uint32_t processId) 
 
 std::uint32_t Win32Processes::CurrentProcessId() { return ::GetCurrentProcessId(); }
 
-void Win32Processes::FreeConsole() { ::FreeConsole(); }
-
 }  // namespace tessel

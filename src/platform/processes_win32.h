@@ -9,7 +9,6 @@ public:
     std::optional<std::vector<ProcessEntry>> Snapshot() override;
     std::optional<std::uint32_t> SessionId(std::uint32_t processId) override;
     std::uint32_t CurrentProcessId() override;
-    void FreeConsole() override;
 };
 
 }  // namespace tessel

@@ -20,6 +20,7 @@ std::optional<std::vector<ProcessEntry>> FakeProcesses::Snapshot() {
 }
 
 std::optional<std::uint32_t> FakeProcesses::SessionId(std::uint32_t processId) {
+    ++sessionReads;
     auto it = sessions.find(processId);
     if (it == sessions.end()) return std::nullopt;
     return it->second;
@@ -45,7 +46,8 @@ AppRig::AppRig() {
     state.ime = &ime;
     state.sound = &sound;
     state.processes = &processes;
-    state.caretSources = &sources;
+    state.accessibility = &accessibility;
+    state.console = &console;
     automation.present = false;
     state.automation = &automation;
     state.outlook = &outlook;

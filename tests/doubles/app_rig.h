@@ -9,7 +9,8 @@
 #include "doubles/recording_sound.h"
 #include "doubles/scripted_automation.h"
 #include "doubles/scripted_badge_platform.h"
-#include "doubles/scripted_caret_sources.h"
+#include "doubles/scripted_accessibility.h"
+#include "doubles/scripted_console.h"
 #include "doubles/scripted_desktop.h"
 #include "doubles/scripted_ime.h"
 #include "doubles/scripted_outlook.h"
@@ -24,7 +25,6 @@ public:
     std::optional<std::vector<ProcessEntry>> Snapshot() override;
     std::optional<std::uint32_t> SessionId(std::uint32_t processId) override;
     std::uint32_t CurrentProcessId() override { return currentProcessId; }
-    void FreeConsole() override { ++consoleFrees; }
 
     // Snapshot order is process id order; `snapshotFails` refuses the snapshot.
     std::map<std::uint32_t, std::u16string> names;
@@ -33,7 +33,7 @@ public:
     std::uint32_t currentProcessId = 1;
     int snapshots = 0;
     int lookups = 0;
-    int consoleFrees = 0;
+    int sessionReads = 0;
 };
 
 // A window of one thread and process; top-level when it has no parent.
@@ -56,9 +56,10 @@ struct AppRig {
     ScriptedIme ime{&desktop};
     RecordingSound sound;
     FakeProcesses processes;
-    ScriptedCaretSources sources;
     ScriptedAutomation automation;  // absent until a test scripts it
     ScriptedOutlook outlook;
+    ScriptedAccessibility accessibility;
+    ScriptedConsole console;
     WinEventCoalescer coalescer;
     AppState state;
 };

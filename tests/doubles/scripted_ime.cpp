@@ -2,6 +2,9 @@
 
 #include "scripted_desktop.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace tessel::testing {
 
 int ScriptedIme::TotalCalls() const {
@@ -87,6 +90,22 @@ std::optional<std::uint32_t> ScriptedIme::ConversionStatus(ImeContextId context)
     const ScriptedContext* c = ContextOf(context);
     if (!c || c->conversionFails) return std::nullopt;
     return c->conversion;
+}
+
+std::int32_t ScriptedIme::CompositionString(ImeContextId context, std::uint32_t index, void* buffer,
+                                           std::uint32_t bytes) {
+    Count(ImeCall::CompositionString);
+    auto owner = outstanding_.find(context);
+    if (owner == outstanding_.end()) return -1;  // IMM_ERROR_GENERAL
+    auto it = compositions_.find(owner->second);
+    if (it == compositions_.end()) return 0;
+    const auto& [text, cursor] = it->second;
+    if (index == kGcsCursorPos) return cursor;
+    const auto size = static_cast<std::uint32_t>(text.size() * 2);
+    if (!buffer) return static_cast<std::int32_t>(size);
+    const std::uint32_t copied = std::min(size, bytes);
+    std::memcpy(buffer, text.data(), copied);
+    return static_cast<std::int32_t>(copied);
 }
 
 }  // namespace tessel::testing

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <map>
+#include <string>
 
 #include "platform/ime.h"
 
@@ -34,6 +35,7 @@ enum class ImeCall : std::size_t {
     ReleaseContext,
     OpenStatus,
     ConversionStatus,
+    CompositionString,
     Count_,
 };
 
@@ -49,6 +51,10 @@ public:
     ScriptedImeWindow& ImeWindow(WindowId imeWindow) { return imeWindows_.at(imeWindow); }
     ScriptedContext& SetContext(WindowId window, ScriptedContext c) { return contexts_[window] = c; }
     void RemoveContext(WindowId window) { contexts_.erase(window); }
+    // The composition string being typed in a window's context, and its cursor.
+    void SetComposition(WindowId window, std::u16string text, std::int32_t cursor = 0) {
+        compositions_[window] = {std::move(text), cursor};
+    }
 
     // --- observation ---
     int Calls(ImeCall call) const { return calls_[static_cast<std::size_t>(call)]; }
@@ -68,6 +74,8 @@ public:
     bool ReleaseContext(WindowId window, ImeContextId context) override;
     bool OpenStatus(ImeContextId context) override;
     std::optional<std::uint32_t> ConversionStatus(ImeContextId context) override;
+    std::int32_t CompositionString(ImeContextId context, std::uint32_t index, void* buffer,
+                                   std::uint32_t bytes) override;
 
 private:
     bool WindowExists(WindowId window) const;
@@ -78,6 +86,7 @@ private:
     std::map<WindowId, WindowId> defaultIme_;
     std::map<WindowId, ScriptedImeWindow> imeWindows_;
     std::map<WindowId, ScriptedContext> contexts_;
+    std::map<WindowId, std::pair<std::u16string, std::int32_t>> compositions_;
     std::map<ImeContextId, WindowId> outstanding_;  // context -> window it was taken from
     std::map<WindowId, int> messages_;
     std::array<int, static_cast<std::size_t>(ImeCall::Count_)> calls_{};

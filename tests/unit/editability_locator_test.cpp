@@ -2,9 +2,11 @@
 // binding order of sources.
 #include <gtest/gtest.h>
 
+#include "doubles/app_rig.h"
 #include "doubles/fake_clock.h"
+#include "doubles/scripted_accessibility.h"
+#include "doubles/scripted_console.h"
 #include "doubles/scripted_automation.h"
-#include "doubles/scripted_caret_sources.h"
 #include "doubles/scripted_desktop.h"
 #include "doubles/scripted_outlook.h"
 #include "editability/accessibility_caret_search.h"
@@ -15,7 +17,10 @@ namespace {
 
 using testing::FakeClock;
 using testing::ScriptedAutomation;
-using testing::ScriptedCaretSources;
+using testing::FakeProcesses;
+using testing::ScriptedAccessibility;
+using testing::ScriptedConsole;
+using testing::ScriptedIme;
 using testing::ScriptedNode;
 using testing::UiaCall;
 using testing::ScriptedDesktop;
@@ -137,13 +142,16 @@ TEST(EditabilityTopBand, BandsByWindowHeight) {
 struct LocatorRig {
     ScriptedDesktop d;
     FakeClock clock;
-    ScriptedCaretSources s;
     ScriptedAutomation a;  // present, but nothing has the focus until a test says so
     UiaState uia;
     CaretLocatorState state;
     ScriptedOutlook outlook;
     OutlookAnswerCache outlookAnswer;
-    CaretContext ctx{d, clock, s, a, uia, outlook, outlookAnswer};
+    ScriptedAccessibility acc;
+    ScriptedConsole console;
+    FakeProcesses processes;
+    ScriptedIme ime{&d};
+    CaretContext ctx{d, clock, a, uia, outlook, outlookAnswer, acc, console, processes, ime};
 
     CaretLocation Locate(const FocusSnapshot& snap, std::uint32_t cells = 1) { return LocateCaret(ctx, state, snap, cells); }
 
@@ -165,11 +173,17 @@ struct LocatorRig {
 TEST(EditabilityLocateCaret, NoForegroundReleasesConsole) {
     LocatorRig r;
     r.state.caretNearTop = true;
+    r.state.ConsoleAttachment = 40;
+    r.console.attached = 9;
     CaretLocation loc = r.Locate(Snap(kNoWindow, kNoWindow, kNoWindow));
     EXPECT_FALSE(loc.caret.Found);
     EXPECT_FALSE(loc.caretNearTop);
     EXPECT_FALSE(r.state.caretNearTop);
-    EXPECT_EQ(r.s.log, std::vector<std::string>{"ReleaseConsole"});
+    EXPECT_EQ(r.console.frees, 1);
+    EXPECT_EQ(r.state.ConsoleAttachment, 0u);
+    // Nothing attached: nothing to free.
+    r.Locate(Snap(kNoWindow, kNoWindow, kNoWindow));
+    EXPECT_EQ(r.console.frees, 1);
 }
 
 TEST(EditabilityLocateCaret, EditControlUsesSystemCaretAndMemo) {
@@ -183,7 +197,7 @@ TEST(EditabilityLocateCaret, EditControlUsesSystemCaretAndMemo) {
     EXPECT_TRUE(loc.caretNearTop);
     EXPECT_TRUE(r.state.targetMemo.Evaluated);
     EXPECT_TRUE(r.state.targetMemo.NativeEditFirst);
-    EXPECT_EQ(r.s.log, std::vector<std::string>{"ReleaseConsole"});
+    EXPECT_TRUE(r.acc.asked.empty());
 
     // The next call for the same target asks neither the class nor the style again.
     r.d.ResetCalls();
@@ -208,7 +222,7 @@ TEST(EditabilityLocateCaret, ReadOnlyEditFallsToAccessibilityLoopThenSystemCaret
     EXPECT_TRUE(r.Locate(snap).caret.Found);
     EXPECT_FALSE(r.state.targetMemo.NativeEditFirst);
     // Not a Word pane: no accessibility read; the system caret comes after the Excel rules.
-    EXPECT_EQ(r.s.Count("AccessibleCaret"), 0);
+    EXPECT_TRUE(r.acc.asked.empty());
     EXPECT_FALSE(r.UiaAsked());
 
     // Without a system caret, UI Automation is last.
@@ -219,32 +233,36 @@ TEST(EditabilityLocateCaret, ReadOnlyEditFallsToAccessibilityLoopThenSystemCaret
 TEST(EditabilityLocateCaret, ClassicConsoleThenTerminal) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"ConsoleWindowClass"));
-    r.s.consoleCaret = CaretInfo{true, 10, 20, 36};
-    EXPECT_EQ(r.Locate(Snap(1, 1, kNoWindow), 2).caret, r.s.consoleCaret);
-    EXPECT_EQ(r.s.log, std::vector<std::string>{"LocateConsoleCaret(2)"});
+    r.console.consoleOf[7] = 1;
+    r.console.buffers[1].info = ScreenBufferInfo{Point{3, 2}, Rect{0, 0, 79, 24}};
+    r.console.buffers[1].font = Point{8, 16};
+    r.console.clientRects[1] = Rect{0, 0, 640, 400};
+    // Korean mode: the caret is two cells right of the cursor cell's left edge.
+    EXPECT_EQ(r.Locate(Snap(1, 1, kNoWindow), 2).caret, (CaretInfo{true, 40, 32, 48}));
+    EXPECT_EQ(r.state.ConsoleAttachment, 7u);
+    EXPECT_FALSE(r.UiaAsked());
 
     // Console caret missing: UI Automation with the console flag, then give up.
-    r.s.log.clear();
-    r.s.consoleCaret = CaretInfo{};
+    r.console.buffers[1].infoFails = true;
     EXPECT_FALSE(r.Locate(Snap(1, 1, 1, {1, 1, 2, 10})).caret.Found);
-    EXPECT_EQ(r.s.log, (std::vector<std::string>{"LocateConsoleCaret(1)"}));
     EXPECT_TRUE(r.UiaAsked());
-    EXPECT_EQ(r.d.Calls("ClientToScreen"), 0);  // the system caret is never asked
+    EXPECT_EQ(r.d.Calls("ClientToScreen"), 1);  // only the console's origin: the system caret is never asked
 
-    // A terminal host releases any console and goes straight to UI Automation,
+    // A terminal host lets the console go and goes straight to UI Automation,
     // which asks a terminal's text for its caret whatever its editability.
-    LocatorRig t;
-    t.d.AddWindow(1, Win(u"CASCADIA_HOSTING_WINDOW_CLASS"));
-    t.UiaCaretAt(5, 6, 7, Editability::UnknownEditability);
-    EXPECT_EQ(t.Locate(Snap(1, 1, kNoWindow)).caret, (CaretInfo{true, 5, 6, 7}));
-    EXPECT_EQ(t.s.log, (std::vector<std::string>{"ReleaseConsole"}));
+    r.d.AddWindow(2, Win(u"CASCADIA_HOSTING_WINDOW_CLASS"));
+    r.UiaCaretAt(5, 6, 7, Editability::UnknownEditability);
+    EXPECT_EQ(r.Locate(Snap(2, 2, kNoWindow)).caret, (CaretInfo{true, 5, 6, 7}));
+    EXPECT_EQ(r.console.frees, 1);
+    EXPECT_EQ(r.state.ConsoleAttachment, 0u);
+    EXPECT_EQ(r.console.openOutputs, 0);
 }
 
 TEST(EditabilityLocateCaret, BrowserAccessibilityCaretNeedsConfirmation) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"Chrome_WidgetWin_1", {0, 0, 1000, 800}));
     // 20 pixels outside the window: rejected, UI Automation decides.
-    r.s.accessibleCarets[1] = CaretInfo{true, -20, 100, 116};
+    r.acc.SetCaret(1, -20, 100, 116);
     r.UiaCaretAt(300, 400, 416);
     EXPECT_EQ(r.Locate(Snap(1, 1, kNoWindow)).caret, (CaretInfo{true, 300, 400, 416}));
 
@@ -252,22 +270,22 @@ TEST(EditabilityLocateCaret, BrowserAccessibilityCaretNeedsConfirmation) {
     LocatorRig n;
     n.d.AddWindow(1, Win(u"Chrome_WidgetWin_1", {0, 0, 1000, 800}));
     n.a.present = false;
-    n.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    n.acc.SetCaret(1, 20, 100, 116);
     EXPECT_FALSE(n.Locate(Snap(1, 1, kNoWindow)).caret.Found);
-    EXPECT_EQ(n.s.log, (std::vector<std::string>{"ReleaseConsole", "AccessibleCaret(1)"}));
+    EXPECT_EQ(n.acc.asked, std::vector<WindowId>{1});
 
     // Firefox without automation: the accessibility caret is accepted.
     LocatorRig f;
     f.d.AddWindow(1, Win(u"MozillaWindowClass", {0, 0, 1000, 800}));
     f.a.present = false;
-    f.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    f.acc.SetCaret(1, 20, 100, 116);
     EXPECT_EQ(f.Locate(Snap(1, 1, kNoWindow)).caret, (CaretInfo{true, 20, 100, 116}));
 }
 
 TEST(EditabilityLocateCaret, BrowserAncestorCheck) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"MozillaWindowClass", {0, 0, 1000, 800}));
-    r.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    r.acc.SetCaret(1, 20, 100, 116);
     r.a.focused = 10;
     r.a.Add(11).Is(Editability::EditableDocument).Rect(26, 0, 500, 500);  // P.X = 20 is 6 left of it
     r.a.Add(10, 11);
@@ -288,7 +306,7 @@ TEST(EditabilityLocateCaret, BrowserAncestorCheck) {
     // editable descendant around the point does.
     LocatorRig c;
     c.d.AddWindow(1, Win(u"Chrome_WidgetWin_1", {0, 0, 1000, 800}));
-    c.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    c.acc.SetCaret(1, 20, 100, 116);
     c.a.focused = 10;
     c.a.Add(10).Is(Editability::EditableDocument);
     EXPECT_FALSE(c.Locate(Snap(1, 1, kNoWindow)).caret.Found);
@@ -303,7 +321,7 @@ TEST(EditabilityLocateCaret, BrowserAncestorCheck) {
 TEST(EditabilityLocateCaret, BrowserAncestorCheckAsksForTwelveParentsAtMost) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"MozillaWindowClass", {0, 0, 1000, 800}));
-    r.s.accessibleCarets[1] = CaretInfo{true, 20, 100, 116};
+    r.acc.SetCaret(1, 20, 100, 116);
     r.a.focused = 10;
     for (int id = 30; id >= 10; --id) r.a.Add(id, id == 30 ? 0 : id + 1);
     // Thirteen elements are examined; the parent of the last one is never needed
@@ -320,12 +338,12 @@ TEST(EditabilityLocateCaret, WordPaneReadsAccessibilityCaret) {
     r.d.AddWindow(1, Win(u"OpusApp", {0, 0, 1000, 800}));
     r.d.AddWindow(2, Win(u"_WwB", {0, 0, 1000, 800}, 1));
     r.d.AddWindow(3, Win(u"_WwG", {0, 100, 1000, 800}, 2));
-    r.s.accessibleCarets[3] = CaretInfo{true, 200, 300, 318};
+    r.acc.SetCaret(3, 200, 300, 318);
     EXPECT_EQ(r.Locate(Snap(1, 3, 3)).caret, (CaretInfo{true, 200, 300, 318}));
-    EXPECT_EQ(r.s.Count("AccessibleCaret(3)"), 1);  // focus equals caret: one read
+    EXPECT_EQ(r.acc.Reads(3), 1);  // focus equals caret: one read
 
     // No accessibility caret: the system caret is next.
-    r.s.accessibleCarets.clear();
+    r.acc.boxes.clear();
     r.d.Window(3).clientOrigin = {0, 100};
     EXPECT_EQ(r.Locate(Snap(1, 3, 3, {50, 10, 51, 30})).caret, (CaretInfo{true, 51, 110, 130}));
 }
@@ -338,26 +356,26 @@ TEST(EditabilityLocateCaret, OutlookComposePaneCachedFor120Ms) {
     r.d.AddWindow(4, Win(u"_WwG", {0, 100, 1000, 800}, 3));
     r.outlook.titles[1] = u"New mail";
     r.outlook.OpenInspector(u"New mail", kOlMail, false);
-    r.s.accessibleCarets[4] = CaretInfo{true, 200, 300, 318};
+    r.acc.SetCaret(4, 200, 300, 318);
     const FocusSnapshot snap = Snap(1, 4, 4, {5, 5, 6, 20});
     EXPECT_EQ(r.Locate(snap).caret, (CaretInfo{true, 200, 300, 318}));
-    r.s.accessibleCarets[4] = CaretInfo{true, 210, 300, 318};
+    r.acc.SetCaret(4, 210, 300, 318);
     r.clock.AdvanceMs(120);
     EXPECT_EQ(r.Locate(snap).caret.X, 200);
-    EXPECT_EQ(r.s.Count("AccessibleCaret(4)"), 1);
+    EXPECT_EQ(r.acc.Reads(4), 1);
     r.clock.AdvanceMs(1);
     EXPECT_EQ(r.Locate(snap).caret.X, 210);
-    EXPECT_EQ(r.s.Count("AccessibleCaret(4)"), 2);
+    EXPECT_EQ(r.acc.Reads(4), 2);
 
     // A failed read empties the cache; a reading pane (answer 1) gives up
     // without the system caret, though one is there.
-    r.s.accessibleCarets.erase(4);
+    r.acc.boxes.erase(4);
     r.clock.AdvanceMs(200);
     EXPECT_FALSE(r.Locate(snap).caret.Found);
     EXPECT_FALSE(r.state.windowCaret.stored.has_value());
     r.outlook.OpenInspector(u"New mail", kOlMail, true);
     r.outlookAnswer = OutlookAnswerCache{};
-    r.s.accessibleCarets[4] = CaretInfo{true, 210, 300, 318};
+    r.acc.SetCaret(4, 210, 300, 318);
     r.d.ResetCalls();
     EXPECT_FALSE(r.Locate(snap).caret.Found);
     EXPECT_EQ(r.d.Calls("ClientToScreen"), 0);
@@ -367,41 +385,42 @@ TEST(EditabilityLocateCaret, OutlookComposePaneCachedFor120Ms) {
 // Outlook may take long to answer; the cached caret's age counts from when
 // the answer arrived, not from when it was asked for.
 TEST(EditabilityLocateCaret, OutlookCaretAgeCountsFromTheAnswer) {
-    struct SlowSources : ScriptedCaretSources {
+    struct SlowAccessibility : ScriptedAccessibility {
         FakeClock* clock = nullptr;
-        CaretInfo AccessibleCaret(WindowId window) override {
+        std::optional<AccessibleBox> CaretLocation(WindowId window) noexcept override {
             clock->AdvanceMs(100);
-            return ScriptedCaretSources::AccessibleCaret(window);
+            return ScriptedAccessibility::CaretLocation(window);
         }
     };
-    ScriptedDesktop d;
-    FakeClock clock;
-    SlowSources s;
-    s.clock = &clock;
+    LocatorRig r;
+    ScriptedDesktop& d = r.d;
+    FakeClock& clock = r.clock;
+    SlowAccessibility acc;
+    acc.clock = &clock;
     CaretLocatorState state;
     NoAutomation none;
     UiaState uia;
     ScriptedOutlook outlook;
     OutlookAnswerCache outlookAnswer;
-    CaretContext ctx{d, clock, s, none, uia, outlook, outlookAnswer};
+    CaretContext ctx{d, clock, none, uia, outlook, outlookAnswer, acc, r.console, r.processes, r.ime};
     d.AddWindow(1, Win(u"rctrl_renwnd32", {0, 0, 1000, 800}));
     d.AddWindow(3, Win(u"_WwB", {0, 0, 1000, 800}, 1));
     d.AddWindow(4, Win(u"_WwG", {0, 100, 1000, 800}, 3));
     outlook.titles[1] = u"Task";
     outlook.OpenInspector(u"Task", 48, false);
-    s.accessibleCarets[4] = CaretInfo{true, 200, 300, 318};
+    acc.SetCaret(4, 200, 300, 318);
     const FocusSnapshot snap = Snap(1, 4, 4);
     EXPECT_TRUE(LocateCaret(ctx, state, snap, 1).caret.Found);
     clock.AdvanceMs(100);
     EXPECT_TRUE(LocateCaret(ctx, state, snap, 1).caret.Found);
-    EXPECT_EQ(s.Count("AccessibleCaret(4)"), 1);
+    EXPECT_EQ(acc.Reads(4), 1);
 }
 
 TEST(EditabilityLocateCaret, PowerPointAsksUiaThenAccessibility) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"PPTFrameClass", {0, 0, 1000, 800}));
     r.d.AddWindow(2, Win(u"mdiClass", {0, 0, 1000, 800}, 1));
-    r.s.accessibleCarets[2] = CaretInfo{true, 100, 200, 220};
+    r.acc.SetCaret(2, 100, 200, 220);
     // A selection in the slide text: nothing to show.
     r.UiaCaretAt(300, 400, 416).selection = {testing::TextSpan{1, 4}};
     EXPECT_FALSE(r.Locate(Snap(1, 2, 2, {1, 1, 2, 10})).caret.Found);
@@ -416,13 +435,13 @@ TEST(EditabilityLocateCaret, ExcelOwnerOrder) {
     r.d.AddWindow(1, Win(u"XLMAIN", {0, 0, 1000, 800}));
     r.d.AddWindow(2, Win(u"EXCEL6", {100, 30, 900, 50}, 1)).root = 1;
     // No system caret window: accessibility caret of the owner.
-    r.s.accessibleCarets[2] = CaretInfo{true, 300, 32, 48};
+    r.acc.SetCaret(2, 300, 32, 48);
     EXPECT_EQ(r.Locate(Snap(1, 2, kNoWindow)).caret, (CaretInfo{true, 300, 32, 48}));
     // Then UI Automation, then give up (no dialog, no field estimate).
-    r.s.accessibleCarets.clear();
-    r.s.log.clear();
+    r.acc.boxes.clear();
+    r.acc.asked.clear();
     EXPECT_FALSE(r.Locate(Snap(1, 2, kNoWindow)).caret.Found);
-    EXPECT_EQ(r.s.log, (std::vector<std::string>{"ReleaseConsole", "AccessibleCaret(2)"}));
+    EXPECT_EQ(r.acc.asked, std::vector<WindowId>{2});
     EXPECT_TRUE(r.UiaAsked());
 
     // Owner is an edit box inside an Excel dialog: the edit-window guess.
@@ -441,7 +460,7 @@ TEST(EditabilityLocateCaret, ExcelDialogChildSearch) {
     // The first edit child has no caret object: it is the fallback.
     EXPECT_EQ(r.Locate(Snap(1, 2, kNoWindow)).caret, (CaretInfo{true, 104, 203, 217}));
     // The second one reports a plausible caret: preferred.
-    r.s.accessibleCarets[4] = CaretInfo{true, 150, 302, 318};
+    r.acc.SetCaret(4, 150, 302, 318);
     InvalidateTargetMemo(r.state.targetMemo);
     EXPECT_EQ(r.Locate(Snap(1, 2, kNoWindow)).caret, (CaretInfo{true, 150, 302, 318}));
 }
@@ -463,19 +482,19 @@ TEST(EditabilityLocateCaret, InvalidateEmptiesLocatorCaches) {
 
 TEST(EditabilityAccessibilitySearch, FocusThenCaret) {
     ScriptedDesktop d;
-    ScriptedCaretSources s;
+    ScriptedAccessibility a;
     d.AddWindow(1, Win(u"A", {0, 0, 100, 100}));
     d.AddWindow(2, Win(u"B", {0, 0, 100, 100}));
-    s.accessibleCarets[1] = CaretInfo{true, 500, 10, 20};  // implausible in 1
-    s.accessibleCarets[2] = CaretInfo{true, 50, 10, 20};
-    EXPECT_EQ(FocusThenCaretAccessibleCaret(d, s, 1, 2), (CaretInfo{true, 50, 10, 20}));
-    s.log.clear();
-    EXPECT_FALSE(FocusThenCaretAccessibleCaret(d, s, 1, 1).Found);
-    EXPECT_EQ(s.log.size(), 1u);
-    s.log.clear();
-    EXPECT_TRUE(FocusThenCaretAccessibleCaret(d, s, kNoWindow, 2).Found);
-    EXPECT_EQ(s.log.size(), 1u);
-    EXPECT_FALSE(FocusThenCaretAccessibleCaret(d, s, kNoWindow, kNoWindow).Found);
+    a.SetCaret(1, 500, 10, 20);  // implausible in 1
+    a.SetCaret(2, 50, 10, 20);
+    EXPECT_EQ(FocusThenCaretAccessibleCaret(d, a, 1, 2), (CaretInfo{true, 50, 10, 20}));
+    a.asked.clear();
+    EXPECT_FALSE(FocusThenCaretAccessibleCaret(d, a, 1, 1).Found);
+    EXPECT_EQ(a.asked.size(), 1u);
+    a.asked.clear();
+    EXPECT_TRUE(FocusThenCaretAccessibleCaret(d, a, kNoWindow, 2).Found);
+    EXPECT_EQ(a.asked, std::vector<WindowId>{2});
+    EXPECT_FALSE(FocusThenCaretAccessibleCaret(d, a, kNoWindow, kNoWindow).Found);
 }
 
 }  // namespace

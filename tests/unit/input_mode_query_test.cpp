@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "doubles/app_rig.h"
 #include "doubles/fake_clock.h"
 #include "doubles/scripted_desktop.h"
 #include "doubles/scripted_ime.h"
@@ -12,6 +13,7 @@ namespace tessel {
 namespace {
 
 using testing::FakeClock;
+using testing::FakeProcesses;
 using testing::ImeCall;
 using testing::ScriptedContext;
 using testing::ScriptedDesktop;
@@ -23,33 +25,19 @@ constexpr std::uintptr_t kUsLayout = 0x04090409;
 constexpr std::uintptr_t kKoreanLayout = 0x04120412;
 constexpr std::uintptr_t kJapaneseLayout = 0x04110411;
 
-// Records what the query hands to host discovery and appends scripted windows.
-class RecordingHosts final : public ImeHostDiscovery {
+// Remembers the order in which candidates are probed.
+class OrderIme final : public ScriptedIme {
 public:
-    std::size_t AppendHostWindows(ImeQueryState&, CandidateList& candidates, std::uint32_t foregroundProcessId,
-                                  std::uint32_t uiaFocusProcessId, bool uiaFocusKnown, MonoTime) override {
-        ++calls;
-        seen = candidates.Windows;
-        foregroundPid = foregroundProcessId;
-        uiaPid = uiaFocusProcessId;
-        known = uiaFocusKnown;
-        std::size_t n = 0;
-        for (WindowId w : toAppend) n += AddCandidate(candidates, *desktop, w) ? 1 : 0;
-        return n;
+    using ScriptedIme::ScriptedIme;
+    WindowId DefaultImeWindow(WindowId window) override {
+        probed.push_back(window);
+        return ScriptedIme::DefaultImeWindow(window);
     }
-    Desktop* desktop = nullptr;
-    std::vector<WindowId> toAppend;
-    int calls = 0;
-    std::vector<WindowId> seen;
-    std::uint32_t foregroundPid = 0;
-    std::uint32_t uiaPid = 0;
-    bool known = false;
+    std::vector<WindowId> probed;
 };
 
 class ImeQueryTest : public ::testing::Test {
 protected:
-    ImeQueryTest() { hosts.desktop = &desktop; }
-
     // A window of thread `thread` in process `pid`; top level unless it has a parent.
     void AddWindow(WindowId id, std::uint32_t thread, std::uint32_t pid, WindowId parent = kNoWindow,
                    WindowId root = kNoWindow) {
@@ -85,11 +73,11 @@ protected:
     }
 
     ScriptedDesktop desktop;
-    ScriptedIme ime{&desktop};
+    OrderIme ime{&desktop};
     FakeClock clock;
-    RecordingHosts hosts;
+    FakeProcesses processes;
     ImeQueryState state;
-    ImeQueryServices services{desktop, ime, clock, hosts};
+    ImeQueryServices services{desktop, ime, clock, &processes};
 };
 
 // An edit control 11 inside top-level window 10, thread 7 of process 70.
@@ -292,10 +280,7 @@ TEST_F(ImeQueryTest, CandidateChainsFollowParentsRootAndRootOwner) {
     f.caret = 300;  // never existed: skipped
     f.foreground = 200;
     Query(f);
-    ASSERT_EQ(hosts.calls, 1);
-    EXPECT_EQ(hosts.seen, (std::vector<WindowId>{11, 10, 9, 8, 7, 6, 5, 4, 1, 100, 200}));
-    EXPECT_EQ(hosts.foregroundPid, 60u);
-    EXPECT_FALSE(hosts.known);
+    EXPECT_EQ(ime.probed, (std::vector<WindowId>{11, 10, 9, 8, 7, 6, 5, 4, 1, 100, 200}));
 }
 
 TEST_F(ImeQueryTest, RejectedHandleIsNotRememberedAsSeen) {
@@ -344,10 +329,8 @@ TEST_F(ImeQueryTest, UiaProcessWindowsAreProbedInEnumerationOrder) {
     for (WindowId id = 1000; id < 1300; ++id) AddWindow(id, 2, 20);
     desktop.SetLayout(2, kUsLayout);
     EXPECT_EQ(Query(FocusSnapshot{}, kNoWindow, 20).Source, StatusSource::Live);
-    EXPECT_EQ(ime.Calls(ImeCall::DefaultImeWindow), 128);
-    EXPECT_EQ(hosts.seen.size(), 128u);
-    EXPECT_TRUE(hosts.known);
-    EXPECT_EQ(hosts.uiaPid, 20u);
+    EXPECT_EQ(ime.probed.size(), 128u);
+    EXPECT_EQ(ime.probed[5], 1005u);
 
     // An answering window among them is found and becomes the source.
     AddImeWindow(90, 2, 20, {1050}, {.open = 1, .conversion = 1});
@@ -359,26 +342,29 @@ TEST_F(ImeQueryTest, NoWindowsAtAllIsUnavailable) {
     EXPECT_EQ(Query(FocusSnapshot{}), ImeStatus{});
     FocusSnapshot gone = Focus(40, 41);  // both already destroyed
     EXPECT_EQ(Query(gone), ImeStatus{});
-    EXPECT_EQ(hosts.calls, 0);
+    EXPECT_EQ(processes.snapshots, 0);
 }
 
 TEST_F(ImeQueryEditorTest, HostWindowsAreProbedOnlyWhenOwnWindowsFail) {
-    AddImeWindow(90, 7, 70, {10, 11}, {.answersOpen = false});
-    AddWindow(500, 50, 500);  // a shell input host
+    // The focused app is Explorer itself: its other window 12 shares the hung
+    // IME window 90, which is not asked a second time in the same pass.
+    processes.names = {{70, u"explorer.exe"}, {500, u"TextInputHost.exe"}};
+    AddWindow(12, 7, 70);
+    AddImeWindow(90, 7, 70, {10, 11, 12}, {.answersOpen = false});
+    AddWindow(500, 50, 500);
     AddImeWindow(95, 50, 500, {500}, {.open = 1, .conversion = 1});
     desktop.SetLayout(50, kKoreanLayout);
-    hosts.toAppend = {500, 10};  // 10 is already a candidate and is not appended again
-    EXPECT_EQ(Query(focus, kNoWindow, 0), (ImeStatus{1, 0x0412, StatusSource::Live, true}));
-    EXPECT_EQ(hosts.calls, 1);
-    EXPECT_EQ(hosts.foregroundPid, 70u);
-    EXPECT_EQ(ime.MessagesTo(90), 1);  // not asked again for the host pass
+    EXPECT_EQ(Query(focus), (ImeStatus{1, 0x0412, StatusSource::Live, true}));
+    EXPECT_EQ(ime.probed, (std::vector<WindowId>{11, 10, 12, 500}));
+    EXPECT_EQ(ime.MessagesTo(90), 1);
     EXPECT_EQ(state.LastSourceWindow, 500u);
 
-    // Once a source answers, host discovery is not consulted.
+    // Once the app's own window answers, no process snapshot is taken.
     ime.ImeWindow(90).answersOpen = true;
     state.LastMethod = ProbeMethod::NoMethod;
+    clock.AdvanceMs(2000);
     Query(focus);
-    EXPECT_EQ(hosts.calls, 1);
+    EXPECT_EQ(processes.snapshots, 1);
 }
 
 class RecentStatusPurgeTest : public ImeQueryTest {

@@ -55,7 +55,6 @@ protected:
     testing::ScriptedBadgePlatform& badge = rig.badge;
     testing::RecordingSound& sound = rig.sound;
     testing::FakeProcesses& processes = rig.processes;
-    testing::ScriptedCaretSources& sources = rig.sources;
     testing::ScriptedAutomation& automation = rig.automation;
 
     // UI Automation is there and the focused element sits in its cache.
@@ -122,10 +121,13 @@ TEST_F(UpdateCycle, AnUnreadableKoreanStatusHidesAndClearsTheKnownCaret) {
 TEST_F(UpdateCycle, LeavingAConsoleLetsItGoEvenWhenTheNewControlTakesNoText) {
     // The caret locator is never reached when the control takes no text, so
     // the update itself must drop a console attached for an earlier caret.
+    state.caretLocator.ConsoleAttachment = 40;
+    rig.console.attached = 0x900;
     FocusOn(kLabel, Rect{0, 0, 0, 0});
     FullUpdate(state);
     EXPECT_FALSE(state.badge.Visible);
-    EXPECT_EQ(sources.Count("ReleaseConsole"), 1);
+    EXPECT_EQ(rig.console.frees, 1);
+    EXPECT_EQ(state.caretLocator.ConsoleAttachment, 0u);
 }
 
 TEST_F(UpdateCycle, TheEditabilityVerdictIsReusedFor250Ms) {
@@ -137,8 +139,9 @@ TEST_F(UpdateCycle, TheEditabilityVerdictIsReusedFor250Ms) {
     TargetMemo memo;
     RekeyTargetMemo(memo, snapshot);
     auto inputs = [&](const FocusSnapshot& snap, MonoTime at) {
-        return EditabilityInputs{desktop, sources,   memo,        snap,  fg, at, rig.automation,
-                                 clock,   state.uia, rig.outlook, state.outlookAnswer};
+        return EditabilityInputs{desktop,   memo,        snap,                fg, at, rig.automation,
+                                 clock,     state.uia,   rig.outlook,         state.outlookAnswer,
+                                 rig.accessibility};
     };
     EXPECT_EQ(DecideEditability(inputs(snapshot, clock.Now()), cache).rule, EditabilityRule::Computed);
     EditabilityDecision reused = DecideEditability(inputs(snapshot, clock.Now() + Ms(250)), cache);
@@ -160,8 +163,8 @@ TEST_F(UpdateCycle, ConsolesAreAlwaysEditableAndTheCheapRulesAreNotCached) {
     FocusSnapshot snapshot{Rect{}, kFrame, kFrame, kNoWindow, kNoWindow, kPid};
     TargetMemo memo;
     RekeyTargetMemo(memo, snapshot);
-    EditabilityDecision d = DecideEditability({desktop, sources, memo, snapshot, console, clock.Now(), rig.automation,
-                                               clock, state.uia, rig.outlook, state.outlookAnswer},
+    EditabilityDecision d = DecideEditability({desktop, memo, snapshot, console, clock.Now(), rig.automation, clock,
+                                               state.uia, rig.outlook, state.outlookAnswer, rig.accessibility},
                                               cache);
     EXPECT_TRUE(d.show);
     EXPECT_EQ(d.rule, EditabilityRule::Console);

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include "editability/caret_locator.h"
-#include "editability/caret_sources.h"
 #include "editability/window_classification.h"
 #include "outlook/outlook_automation_win32.h"
+#include "platform/accessibility_win32.h"
 #include "platform/clock.h"
+#include "platform/console_win32.h"
 #include "platform/desktop_win32.h"
+#include "platform/ime_win32.h"
+#include "platform/processes_win32.h"
 #include "platform/win32_types_win32.h"
 
 namespace tessel {
@@ -94,12 +97,16 @@ TEST_F(EditabilityCaretWin32, FocusedEditGivesTheSystemCaret) {
     EXPECT_LT(direct.X, editRect.right);
 
     SteadyClock clock;
-    CaretSources none;
     NoAutomation noAutomation;
     UiaState uia;
     Win32Outlook outlook;
     OutlookAnswerCache outlookAnswer;
-    CaretContext context{desktop, clock, none, noAutomation, uia, outlook, outlookAnswer};
+    Win32Accessibility accessibility;
+    Win32Console console;
+    Win32Processes processes;
+    Win32Ime ime;
+    CaretContext context{desktop, clock,         noAutomation, uia,       outlook,
+                         outlookAnswer, accessibility, console, processes, ime};
     CaretLocatorState state;
     const CaretLocation located = LocateCaret(context, state, snap, 1);
     EXPECT_EQ(located.caret, direct);

@@ -38,6 +38,10 @@ public:
     std::optional<std::uint32_t> ConversionStatus(ImeContextId context) override {
         return real.ConversionStatus(context);
     }
+    std::int32_t CompositionString(ImeContextId context, std::uint32_t index, void* buffer,
+                                   std::uint32_t bytes) override {
+        return real.CompositionString(context, index, buffer, bytes);
+    }
 
     Win32Ime real;
     bool imeWindowsHung = false;
@@ -98,7 +102,7 @@ protected:
         return f;
     }
     ImeStatus Query(const FocusSnapshot& f) {
-        ImeQueryServices services{desktop_, ime_, clock_, hosts_};
+        ImeQueryServices services{desktop_, ime_, clock_, nullptr};
         return QueryImeStatus(state_, f, kNoWindow, 0, services);
     }
     static std::uint16_t ThreadLanguage() {
@@ -110,7 +114,6 @@ protected:
     Win32Desktop desktop_;
     LedgerIme ime_;
     SteadyClock clock_;
-    NoImeHostDiscovery hosts_;
     ImeQueryState state_;
 };
 

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "editability/caret_sources.h"
 #include "editability/window_classification.h"
 #include "main/editability_decision.h"
 #include "outlook/compose_window_test.h"
 #include "outlook/outlook_automation_win32.h"
+#include "platform/accessibility_win32.h"
 #include "platform/clock.h"
 #include "platform/desktop_win32.h"
 
@@ -145,7 +145,7 @@ TEST(OutlookAutomationWin32, TheDecisionShowsOnlyOverComposeSurfacesAndReleasesE
     Win32Desktop desktop;
     Win32Outlook outlook;
     SteadyClock clock;
-    CaretSources noOtherSources;
+    Win32Accessibility accessibility;
     NoAutomation noAutomation;
     UiaState uia;
     const std::uint8_t expected[] = {kComposeSurface, kNotComposeSurface, kComposeSurface, kNotComposeSurface};
@@ -166,8 +166,8 @@ TEST(OutlookAutomationWin32, TheDecisionShowsOnlyOverComposeSurfacesAndReleasesE
         RekeyTargetMemo(memo, s);
         EditabilityVerdict verdict;
         OutlookAnswerCache answers;
-        const EditabilityInputs in{desktop,      noOtherSources, memo, s,       fg,     clock.Now(),
-                                   noAutomation, clock,          uia,  outlook, answers};
+        const EditabilityInputs in{desktop, memo,    s,       fg,           clock.Now(), noAutomation,
+                                   clock,   uia,     outlook, answers,      accessibility};
         EXPECT_EQ(DecideEditability(in, verdict).show, expected[scenario] == kComposeSurface) << "scenario " << scenario;
         EXPECT_EQ(answers.answer, expected[scenario]) << "scenario " << scenario;
         EXPECT_EQ(fake.Ask(kAliveObjects), 0) << "scenario " << scenario;

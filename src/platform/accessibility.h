@@ -1,0 +1,29 @@
+#pragma once
+// Active Accessibility as the caret searches need it: the caret object of a
+// window. One Win32 implementation (accessibility_win32.cpp).
+#include <cstdint>
+#include <optional>
+
+#include "platform/types.h"
+
+namespace tessel {
+
+// The box a caret object reports, as it reports it (screen pixels).
+struct AccessibleBox {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    friend constexpr bool operator==(const AccessibleBox&, const AccessibleBox&) = default;
+};
+
+class Accessibility {
+public:
+    virtual ~Accessibility() = default;
+    // AccessibleObjectFromWindow(window, OBJID_CARET, IID_IAccessible), then
+    // accLocation of CHILDID_SELF; the object is released before returning.
+    // Empty when there is no object or either call fails.
+    virtual std::optional<AccessibleBox> CaretLocation(WindowId window) noexcept = 0;
+};
+
+}  // namespace tessel

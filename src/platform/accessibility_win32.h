@@ -1,0 +1,12 @@
+#pragma once
+#include "platform/accessibility.h"
+
+namespace tessel {
+
+// The caret object read through oleacc on the calling (GUI, STA) thread.
+class Win32Accessibility final : public Accessibility {
+public:
+    std::optional<AccessibleBox> CaretLocation(WindowId window) noexcept override;
+};
+
+}  // namespace tessel

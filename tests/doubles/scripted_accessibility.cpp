@@ -1,0 +1,18 @@
+#include "doubles/scripted_accessibility.h"
+
+#include <algorithm>
+
+namespace tessel::testing {
+
+int ScriptedAccessibility::Reads(WindowId window) const {
+    return static_cast<int>(std::count(asked.begin(), asked.end(), window));
+}
+
+std::optional<AccessibleBox> ScriptedAccessibility::CaretLocation(WindowId window) noexcept {
+    asked.push_back(window);
+    auto it = boxes.find(window);
+    if (it == boxes.end()) return std::nullopt;
+    return it->second;
+}
+
+}  // namespace tessel::testing

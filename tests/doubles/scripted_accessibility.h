@@ -1,0 +1,24 @@
+#pragma once
+// Caret objects per window, with the windows asked in order.
+#include <map>
+#include <vector>
+
+#include "platform/accessibility.h"
+
+namespace tessel::testing {
+
+class ScriptedAccessibility : public Accessibility {
+public:
+    std::map<WindowId, AccessibleBox> boxes;  // missing: no caret object
+    std::vector<WindowId> asked;
+
+    int Reads(WindowId window) const;
+    // A caret point (X, Top, Bottom) as a 1-pixel box that reads back as it.
+    void SetCaret(WindowId window, std::int32_t x, std::int32_t top, std::int32_t bottom) {
+        boxes[window] = AccessibleBox{x - 1, top, 0, bottom - top};
+    }
+
+    std::optional<AccessibleBox> CaretLocation(WindowId window) noexcept override;
+};
+
+}  // namespace tessel::testing

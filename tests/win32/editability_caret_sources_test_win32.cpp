@@ -1,0 +1,362 @@
+// The accessibility caret and the console caret against real programs under
+// the real (Wine) platform: a caret object in another process, and console
+// programs in console windows of their own.
+#include <windows.h>
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "editability/accessibility_caret.h"
+#include "editability/accessibility_caret_search.h"
+#include "editability/console_caret.h"
+#include "platform/win32_types_win32.h"
+#include "win32/counting_platform_win32.h"
+
+namespace tessel {
+namespace {
+
+using testing::CallCounter;
+
+constexpr UINT kSetCaret = WM_APP + 1;
+constexpr UINT kLiveObjects = WM_APP + 2;
+constexpr UINT kPublish = WM_APP + 3;
+
+std::wstring BesideTests(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path, n);
+    return dir.substr(0, dir.find_last_of(L"\\/") + 1) + name;
+}
+
+// A started program, ended with the test.
+class Child {
+public:
+    Child(const std::wstring& commandLine, DWORD flags) {
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        std::wstring line = commandLine;
+        if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &si, &info_))
+            info_ = PROCESS_INFORMATION{};
+    }
+    ~Child() {
+        if (!info_.hProcess) return;
+        ::TerminateProcess(info_.hProcess, 0);
+        ::WaitForSingleObject(info_.hProcess, 5000);
+        ::CloseHandle(info_.hProcess);
+        ::CloseHandle(info_.hThread);
+    }
+    DWORD Id() const { return info_.dwProcessId; }
+    bool Started() const { return info_.hProcess != nullptr; }
+    bool Ended(DWORD ms) const { return ::WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0; }
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+template <typename F>
+bool WaitFor(F done, int ms = 10000) {
+    for (int waited = 0; waited < ms; waited += 20) {
+        if (done()) return true;
+        ::Sleep(20);
+    }
+    return done();
+}
+
+HWND TopWindowOf(DWORD processId, const wchar_t* className) {
+    struct Search {
+        DWORD pid;
+        const wchar_t* cls;
+        HWND found;
+    } search{processId, className, nullptr};
+    ::EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(w, &pid);
+            wchar_t cls[128] = {};
+            ::GetClassNameW(w, cls, 128);
+            if (pid != s->pid || ::lstrcmpW(cls, s->cls) != 0) return TRUE;
+            s->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// --- accessibility caret ---
+
+class AccessibilityCaretWin32 : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // As in the program: the caret object is read from a single-threaded apartment.
+        comInitialised = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        ASSERT_TRUE(app.Started());
+        ASSERT_TRUE(WaitFor([&] { return (frame = TopWindowOf(app.Id(), L"OpusApp")) != nullptr; }));
+        ASSERT_TRUE(WaitFor([&] { return (pane = ::FindWindowExW(frame, nullptr, L"_WwG", nullptr)) != nullptr; }));
+    }
+
+    // Moves the caret object's box (client coordinates of the pane).
+    void SetBox(short x, short y, short w, short h) {
+        ::SendMessageW(frame, kSetCaret, MAKEWPARAM(x, y), MAKELPARAM(w, h));
+    }
+    POINT PaneOrigin() const {
+        POINT p{0, 0};
+        ::ClientToScreen(pane, &p);
+        return p;
+    }
+    CaretInfo Read() { return AccessibleCaret(desktop, accessibility, ToWindowId(pane)); }
+    void TearDown() override {
+        if (comInitialised) ::CoUninitialize();
+    }
+
+    bool comInitialised = false;
+    Child app{L"\"" + BesideTests(L"caret_object.exe") + L"\"", 0};
+    HWND frame = nullptr;
+    HWND pane = nullptr;
+    CallCounter counter;
+    testing::CountingDesktop desktop{counter};
+    testing::CountingAccessibility accessibility{counter};
+};
+
+TEST_F(AccessibilityCaretWin32, ReadsTheBoxAnotherProcessReportsAndRefusesImplausibleOnes) {
+    const POINT o = PaneOrigin();
+    SetBox(40, 30, 0, 18);
+    EXPECT_EQ(Read(), (CaretInfo{true, o.x + 41, o.y + 30, o.y + 48}));
+    SetBox(100, 60, 2, 20);
+    EXPECT_EQ(Read(), (CaretInfo{true, o.x + 102, o.y + 60, o.y + 80}));
+
+    // Too wide, no height, or far outside the pane.
+    SetBox(40, 30, 9, 18);
+    EXPECT_FALSE(Read().Found);
+    SetBox(40, 30, 1, 0);
+    EXPECT_FALSE(Read().Found);
+    SetBox(2000, 30, 1, 18);
+    EXPECT_TRUE(Read().Found);
+    EXPECT_FALSE(FocusThenCaretAccessibleCaret(desktop, accessibility, ToWindowId(pane), kNoWindow).Found);
+    SetBox(40, 30, 1, 18);
+    EXPECT_TRUE(FocusThenCaretAccessibleCaret(desktop, accessibility, ToWindowId(pane), kNoWindow).Found);
+
+    // A window without a caret object has none.
+    ::SendMessageW(frame, kPublish, 0, 0);
+    EXPECT_FALSE(Read().Found);
+    // Every object handed out has been released again.
+    EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(frame, kLiveObjects, 0, 0) == 0; }, 5000));
+}
+
+TEST_F(AccessibilityCaretWin32, OneReadMeasured) {
+    SetBox(40, 30, 0, 18);
+    ASSERT_TRUE(Read().Found);
+    counter.calls.clear();
+    constexpr int kReads = 50;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kReads; ++i) ASSERT_TRUE(Read().Found);
+    const double us =
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / kReads;
+    std::printf("accessibility caret read across processes: %.0f us, %.1f platform calls per read\n", us,
+                counter.Total() / double(kReads));
+    for (const auto& [name, count] : counter.calls) std::printf("  %s: %.1f\n", name.c_str(), count / double(kReads));
+    EXPECT_EQ(counter.Total(), 2 * kReads);  // IsWindow and the caret object
+}
+
+// --- console caret ---
+
+// A console program in a console window of its own that writes on request.
+class ConsoleProgram {
+public:
+    explicit ConsoleProgram(const std::wstring& name)
+        : write_(::CreateEventW(nullptr, FALSE, FALSE, (name + L".write").c_str())),
+          done_(::CreateEventW(nullptr, FALSE, FALSE, (name + L".done").c_str())),
+          child_(L"\"" + BesideTests(L"text_console.exe") + L"\" " + name, CREATE_NEW_CONSOLE) {}
+    ~ConsoleProgram() {
+        ::CloseHandle(write_);
+        ::CloseHandle(done_);
+    }
+    bool WaitWritten() { return ::WaitForSingleObject(done_, 10000) == WAIT_OBJECT_0; }
+    bool WriteHello() {
+        ::SetEvent(write_);
+        return WaitWritten();
+    }
+    DWORD Id() const { return child_.Id(); }
+    bool Ended(DWORD ms) const { return child_.Ended(ms); }
+
+private:
+    HANDLE write_;
+    HANDLE done_;
+    Child child_;
+};
+
+// What the console itself reports, read while this process is attached.
+struct ConsoleNumbers {
+    CONSOLE_SCREEN_BUFFER_INFO buffer{};
+    CONSOLE_FONT_INFOEX font{};
+};
+
+bool ReadNumbers(ConsoleNumbers& n) {
+    HANDLE out = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return false;
+    n.font.cbSize = sizeof(n.font);
+    const bool ok = ::GetConsoleScreenBufferInfo(out, &n.buffer) && ::GetCurrentConsoleFontEx(out, FALSE, &n.font);
+    ::CloseHandle(out);
+    return ok;
+}
+
+class ConsoleCaretWin32 : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Whatever console this test program was given, it must be free to attach.
+        saved[0] = ::GetStdHandle(STD_INPUT_HANDLE);
+        saved[1] = ::GetStdHandle(STD_OUTPUT_HANDLE);
+        saved[2] = ::GetStdHandle(STD_ERROR_HANDLE);
+        ::FreeConsole();
+    }
+    void TearDown() override {
+        ReleaseConsole(console, attachment);
+        ::FreeConsole();
+        // Attaching replaces the standard handles; give the test's output its own back.
+        ::SetStdHandle(STD_INPUT_HANDLE, saved[0]);
+        ::SetStdHandle(STD_OUTPUT_HANDLE, saved[1]);
+        ::SetStdHandle(STD_ERROR_HANDLE, saved[2]);
+    }
+
+    // The console window of a program, found by attaching to it for a moment.
+    static HWND WindowOf(DWORD processId) {
+        if (!::AttachConsole(processId)) return nullptr;
+        HWND w = ::GetConsoleWindow();
+        ::FreeConsole();
+        return w;
+    }
+
+    // The snapshot of a console window in the foreground: its process is the
+    // console host that owns the window.
+    static FocusSnapshot SnapshotOf(HWND window) {
+        FocusSnapshot s;
+        s.foreground = s.active = s.focus = ToWindowId(window);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(window, &pid);
+        s.processId = pid;
+        return s;
+    }
+
+    CaretInfo Locate(const FocusSnapshot& s, std::uint32_t cells = 1) {
+        ConsoleCaretServices services{desktop, console, processes, ime};
+        return LocateConsoleCaret(services, attachment, s, cells);
+    }
+
+    HANDLE saved[3] = {};
+    CallCounter counter;
+    testing::CountingDesktop desktop{counter};
+    testing::CountingConsole console{counter};
+    testing::CountingProcesses processes{counter};
+    testing::CountingIme ime{counter};
+    std::uint32_t attachment = 0;
+};
+
+TEST_F(ConsoleCaretWin32, CursorCellInPixelsFollowsTheTextAndTheAttachmentIsLetGo) {
+    const std::wstring base = L"Tessel.ConsoleCaretTest." + std::to_wstring(::GetCurrentProcessId());
+    ConsoleProgram first(base + L".1");
+    ASSERT_TRUE(first.WaitWritten());
+    HWND window = WindowOf(first.Id());
+    ASSERT_NE(window, nullptr) << "no console window for the program";
+
+    const FocusSnapshot snap = SnapshotOf(window);
+    const CaretInfo before = Locate(snap, 2);
+    ASSERT_TRUE(before.Found);
+    ASSERT_NE(attachment, 0u);
+    EXPECT_EQ(::GetConsoleWindow(), window);
+
+    // The console's own numbers give the same place: two cells right of the cursor cell.
+    ConsoleNumbers n;
+    ASSERT_TRUE(ReadNumbers(n));
+    POINT origin{0, 0};
+    ::ClientToScreen(window, &origin);
+    const int column = n.buffer.dwCursorPosition.X - n.buffer.srWindow.Left;
+    const int row = n.buffer.dwCursorPosition.Y - n.buffer.srWindow.Top;
+    const int cw = n.font.dwFontSize.X, ch = n.font.dwFontSize.Y;
+    ASSERT_GE(cw, 2);
+    EXPECT_EQ(column, 7);  // after "tessel>"
+    EXPECT_EQ(before, (CaretInfo{true, origin.x + (column + 2) * cw, origin.y + row * ch, origin.y + (row + 1) * ch}));
+    RECT frame{};
+    ::GetWindowRect(window, &frame);
+    EXPECT_GT(before.X, frame.left);
+    EXPECT_LT(before.X, frame.right);
+
+    // The program writes five characters: the caret moves five cells.
+    ASSERT_TRUE(first.WriteHello());
+    const std::uint32_t kept = attachment;
+    const CaretInfo after = Locate(snap, 2);
+    ASSERT_TRUE(after.Found);
+    EXPECT_EQ(after.X - before.X, 5 * cw);
+    EXPECT_EQ(after.Top, before.Top);
+    EXPECT_EQ(attachment, kept);
+
+    // Another console in the foreground: the first is let go and the second taken.
+    ConsoleProgram second(base + L".2");
+    ASSERT_TRUE(second.WaitWritten());
+    ReleaseConsole(console, attachment);
+    HWND other = WindowOf(second.Id());
+    ASSERT_NE(other, nullptr);
+    ASSERT_TRUE(Locate(snap).Found);
+    EXPECT_TRUE(Locate(SnapshotOf(other)).Found);
+    EXPECT_EQ(::GetConsoleWindow(), other);
+
+    // Released: this process has no console and may attach to the first one itself.
+    ReleaseConsole(console, attachment);
+    EXPECT_EQ(attachment, 0u);
+    EXPECT_EQ(::GetConsoleWindow(), nullptr);
+    EXPECT_TRUE(::AttachConsole(first.Id()));
+    EXPECT_EQ(::GetConsoleWindow(), window);
+    ::FreeConsole();
+}
+
+TEST_F(ConsoleCaretWin32, OneReadMeasured) {
+    const std::wstring base = L"Tessel.ConsoleCaretMeasure." + std::to_wstring(::GetCurrentProcessId());
+    ConsoleProgram program(base);
+    ASSERT_TRUE(program.WaitWritten());
+    HWND window = WindowOf(program.Id());
+    ASSERT_NE(window, nullptr);
+    const FocusSnapshot snap = SnapshotOf(window);
+
+    counter.calls.clear();
+    auto t0 = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Locate(snap).Found);
+    const double firstUs = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+    const int firstCalls = counter.Total();
+    std::printf("console caret, first read (attaching): %.0f us, %d platform calls\n", firstUs, firstCalls);
+    for (const auto& [name, count] : counter.calls) std::printf("  %s: %d\n", name.c_str(), count);
+
+    counter.calls.clear();
+    constexpr int kReads = 200;
+    t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < kReads; ++i) ASSERT_TRUE(Locate(snap).Found);
+    const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count() / kReads;
+    std::printf("console caret, kept attachment: %.0f us, %.1f platform calls per read\n", us,
+                counter.Total() / double(kReads));
+    for (const auto& [name, count] : counter.calls) std::printf("  %s: %.1f\n", name.c_str(), count / double(kReads));
+    // Once attached: no attaching and no process snapshot.
+    EXPECT_EQ(counter.calls.count("AttachConsole"), 0u);
+    EXPECT_EQ(counter.calls.count("CreateToolhelp32Snapshot"), 0u);
+    EXPECT_EQ(counter.calls["CreateFileW"], kReads);
+    EXPECT_EQ(counter.calls["CloseHandle"], kReads);
+}
+
+TEST_F(ConsoleCaretWin32, CtrlCInTheAttachedConsoleEndsItsProgramButNotTheReader) {
+    const std::wstring base = L"Tessel.ConsoleCaretCtrlC." + std::to_wstring(::GetCurrentProcessId());
+    ConsoleProgram program(base);
+    ASSERT_TRUE(program.WaitWritten());
+    HWND window = WindowOf(program.Id());
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(Locate(SnapshotOf(window)).Found);
+    // Ctrl+C goes to every process attached to the console, this one included;
+    // were it not ignored here, this test program would end now.
+    ASSERT_TRUE(::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+    EXPECT_TRUE(program.Ended(5000)) << "the console's own program did not get the interrupt";
+    ::Sleep(300);
+}
+
+}  // namespace
+}  // namespace tessel
