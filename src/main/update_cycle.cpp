@@ -59,6 +59,11 @@ CaretLocation Locate(AppState& state, const FocusSnapshot& snapshot, std::uint32
     return location;
 }
 
+bool ReadIndicator(AppState& state) {
+    return ReadTaskbarIndicator(*state.automation, *state.desktop,
+                                TaskbarIndicatorState{state.TaskbarReading, state.IndicatorElement});
+}
+
 // Task Manager's search box: the taskbar indicator reading is in force
 // while it has the focus, polled by its own timer.
 void UpdateTaskManagerMode(AppState& state, const FocusSnapshot& snapshot) {
@@ -71,7 +76,7 @@ void UpdateTaskManagerMode(AppState& state, const FocusSnapshot& snapshot) {
                                                                            : 2;
         if (!state.taskManagerMode) {
             state.taskManagerMode = true;
-            ReadTaskbarIndicator(state);
+            ReadIndicator(state);
             desktop.SetTimer(state.mainWindow, kTaskManagerTimerId, kTaskManagerPeriodMs);
         }
     } else if (state.taskManagerMode) {
@@ -122,14 +127,8 @@ InputHost ExamineShellSurface(AppState& state, const FocusSnapshot& snapshot, st
     return {shell.uiaFocusWindow, shell.uiaFocusProcessId};
 }
 
-}  // namespace
-
-bool ReadTaskbarIndicator(AppState& state) {
-    return ReadTaskbarIndicator(*state.automation, *state.desktop,
-                                TaskbarIndicatorState{state.TaskbarReading, state.IndicatorElement});
-}
-
-void FullUpdate(AppState& state) {
+// One update, begun by the caller.
+void RunFullUpdate(AppState& state) {
     Desktop& desktop = *state.desktop;
     MarkFullUpdateStarted(state.sched, state.clock->Now());
 
@@ -202,33 +201,47 @@ void FullUpdate(AppState& state) {
     if (state.badge.Visible && !state.badge.NearTop) state.badge.TopmostCountdown = 0;
 }
 
+}  // namespace
+
+bool ReadTaskbarIndicator(AppState& state) {
+    state.automation->BeginUpdate();
+    return ReadIndicator(state);
+}
+
+void FullUpdate(AppState& state) {
+    state.automation->BeginUpdate();
+    RunFullUpdate(state);
+}
+
 void RefreshMode(AppState& state) {
+    state.automation->BeginUpdate();
     if (!state.lastCaret.Found) {
-        FullUpdate(state);
+        RunFullUpdate(state);
         return;
     }
     FocusSnapshot snapshot = TakeFocusSnapshot(*state.desktop);
     ImeStatus status = QueryStatus(state, snapshot, state.imeHostWindow, state.imeHostProcessId);
     if (state.taskManagerMode) ApplyTaskbarOverride(status, state.TaskbarReading);
     if (status.Source == StatusSource::Unavailable) {
-        FullUpdate(state);
+        RunFullUpdate(state);
         return;
     }
     Apply(state, status, state.lastCaret, state.KeepOutRect);
 }
 
 bool RefreshCaret(AppState& state) {
+    state.automation->BeginUpdate();
     MarkCaretRefreshStarted(state.sched);
     InputMode mode = state.badge.Content.Mode;
     if (mode == InputMode::None || !state.badge.Visible || !state.lastCaret.Found) {
-        FullUpdate(state);
+        RunFullUpdate(state);
         return false;
     }
     InvalidateTargetMemo(state.caretLocator.targetMemo);
     FocusSnapshot snapshot = TakeFocusSnapshot(*state.desktop);
     CaretLocation location = Locate(state, snapshot, CompositionCells(mode));
     if (!location.caret.Found) {
-        FullUpdate(state);
+        RunFullUpdate(state);
         return false;
     }
     MarkCaretRefreshed(state.sched, state.clock->Now());

@@ -69,6 +69,10 @@ public:
     virtual bool Present() const noexcept = 0;
     // Its raw-view tree walker exists.
     virtual bool HasWalker() const noexcept = 0;
+    // One update of the badge begins. After a provider has timed out, the
+    // rest of an update answers empty at once instead of waiting again for
+    // every call; the next update asks it afresh.
+    virtual void BeginUpdate() noexcept = 0;
 
     // --- elements ---
     virtual UiaElementRef FocusedElement() noexcept = 0;
@@ -136,6 +140,7 @@ class NoAutomation final : public Automation {
 public:
     bool Present() const noexcept override { return false; }
     bool HasWalker() const noexcept override { return false; }
+    void BeginUpdate() noexcept override {}
     UiaElementRef FocusedElement() noexcept override { return {}; }
     UiaElementRef ElementFromWindow(WindowId) noexcept override { return {}; }
     UiaElementRef ElementFromPoint(Point) noexcept override { return {}; }

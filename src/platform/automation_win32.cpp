@@ -90,23 +90,26 @@ UiaObjects CreateUiAutomation(CreateInstanceFn create) noexcept {
 }
 
 UiaElementRef Win32Automation::FocusedElement() noexcept {
-    if (!automation_) return {};
+    uia::IUIAutomation* automation = Client();
+    if (!automation) return {};
     IUIAutomationElement* element = nullptr;
-    HRESULT hr = automation_->GetFocusedElement(&element);
+    HRESULT hr = automation->GetFocusedElement(&element);
     return Adopt<UiaRefKind::Element>(hr, element);
 }
 
 UiaElementRef Win32Automation::ElementFromWindow(WindowId window) noexcept {
-    if (!automation_ || window == kNoWindow) return {};
+    uia::IUIAutomation* automation = Client();
+    if (!automation || window == kNoWindow) return {};
     IUIAutomationElement* element = nullptr;
-    HRESULT hr = automation_->ElementFromHandle(reinterpret_cast<HWND>(window), &element);
+    HRESULT hr = automation->ElementFromHandle(reinterpret_cast<HWND>(window), &element);
     return Adopt<UiaRefKind::Element>(hr, element);
 }
 
 UiaElementRef Win32Automation::ElementFromPoint(Point point) noexcept {
-    if (!automation_) return {};
+    uia::IUIAutomation* automation = Client();
+    if (!automation) return {};
     IUIAutomationElement* element = nullptr;
-    HRESULT hr = automation_->ElementFromPoint(POINT{point.x, point.y}, &element);
+    HRESULT hr = automation->ElementFromPoint(POINT{point.x, point.y}, &element);
     return Adopt<UiaRefKind::Element>(hr, element);
 }
 
@@ -138,7 +141,7 @@ std::optional<bool> Win32Automation::BoolProperty(const UiaElementRef& element, 
     auto* e = Com<IUIAutomationElement>(element);
     if (!e) return std::nullopt;
     VariantOwner v;
-    if (FAILED(e->GetCurrentPropertyValueEx(propertyId, TRUE, &v.value)) || v.value.vt != VT_BOOL) return std::nullopt;
+    if (!Ok(e->GetCurrentPropertyValueEx(propertyId, TRUE, &v.value)) || v.value.vt != VT_BOOL) return std::nullopt;
     return v.value.boolVal != VARIANT_FALSE;
 }
 
@@ -146,7 +149,7 @@ std::optional<std::int32_t> Win32Automation::I32Property(const UiaElementRef& el
     auto* e = Com<IUIAutomationElement>(element);
     if (!e) return std::nullopt;
     VariantOwner v;
-    if (FAILED(e->GetCurrentPropertyValueEx(propertyId, TRUE, &v.value)) || v.value.vt != VT_I4) return std::nullopt;
+    if (!Ok(e->GetCurrentPropertyValueEx(propertyId, TRUE, &v.value)) || v.value.vt != VT_I4) return std::nullopt;
     return static_cast<std::int32_t>(v.value.lVal);
 }
 
@@ -155,7 +158,7 @@ std::optional<std::string> Win32Automation::StringProperty(const UiaElementRef& 
     if (!e) return std::nullopt;
     try {
         VariantOwner v;
-        if (FAILED(e->GetCurrentPropertyValueEx(propertyId, TRUE, &v.value)) || v.value.vt != VT_BSTR)
+        if (!Ok(e->GetCurrentPropertyValueEx(propertyId, TRUE, &v.value)) || v.value.vt != VT_BSTR)
             return std::nullopt;
         if (!v.value.bstrVal) return std::string();
         return Utf16ToUtf8(
@@ -172,7 +175,7 @@ bool Win32Automation::DoublesProperty(const UiaElementRef& element, int property
     try {
         // The array belongs to the VARIANT: clearing it destroys the array.
         VariantOwner v;
-        if (FAILED(e->GetCurrentPropertyValueEx(propertyId, TRUE, &v.value)) || v.value.vt != (VT_ARRAY | VT_R8))
+        if (!Ok(e->GetCurrentPropertyValueEx(propertyId, TRUE, &v.value)) || v.value.vt != (VT_ARRAY | VT_R8))
             return false;
         return CopyDoubles(v.value.parray, out);
     } catch (...) {
@@ -203,7 +206,7 @@ UiaRangeArrayRef Win32Automation::Selection(const UiaPatternRef& pattern) noexce
 std::optional<int> Win32Automation::RangeArrayLength(const UiaRangeArrayRef& array) noexcept {
     auto* a = Com<IUIAutomationTextRangeArray>(array);
     int length = 0;
-    if (!a || FAILED(a->get_Length(&length))) return std::nullopt;
+    if (!a || !Ok(a->get_Length(&length))) return std::nullopt;
     return length;
 }
 
@@ -222,7 +225,7 @@ UiaRangeRef Win32Automation::CaretRange(const UiaPatternRef& text2, bool& active
     BOOL isActive = FALSE;
     IUIAutomationTextRange* range = nullptr;
     HRESULT hr = p->GetCaretRange(&isActive, &range);
-    active = SUCCEEDED(hr) && isActive;
+    active = Ok(hr) && isActive;
     return Adopt<UiaRefKind::Range>(hr, range);
 }
 
@@ -248,28 +251,28 @@ std::optional<int> Win32Automation::CompareEndpoints(const UiaRangeRef& range, T
     auto* t = Com<IUIAutomationTextRange>(target);
     int result = 0;
     if (!r || !t ||
-        FAILED(r->CompareEndpoints(static_cast<int>(endpoint), t, static_cast<int>(targetEndpoint), &result)))
+        !Ok(r->CompareEndpoints(static_cast<int>(endpoint), t, static_cast<int>(targetEndpoint), &result)))
         return std::nullopt;
     return result;
 }
 
 bool Win32Automation::ExpandToEnclosingUnit(const UiaRangeRef& range, TextUnit unit) noexcept {
     auto* r = Com<IUIAutomationTextRange>(range);
-    return r && SUCCEEDED(r->ExpandToEnclosingUnit(static_cast<int>(unit)));
+    return r && Ok(r->ExpandToEnclosingUnit(static_cast<int>(unit)));
 }
 
 bool Win32Automation::MoveEndpointByRange(const UiaRangeRef& range, TextEndpoint endpoint, const UiaRangeRef& target,
                                           TextEndpoint targetEndpoint) noexcept {
     auto* r = Com<IUIAutomationTextRange>(range);
     auto* t = Com<IUIAutomationTextRange>(target);
-    return r && t && SUCCEEDED(r->MoveEndpointByRange(static_cast<int>(endpoint), t, static_cast<int>(targetEndpoint)));
+    return r && t && Ok(r->MoveEndpointByRange(static_cast<int>(endpoint), t, static_cast<int>(targetEndpoint)));
 }
 
 std::optional<int> Win32Automation::MoveEndpointByUnit(const UiaRangeRef& range, TextEndpoint endpoint, TextUnit unit,
                                                        int count) noexcept {
     auto* r = Com<IUIAutomationTextRange>(range);
     int moved = 0;
-    if (!r || FAILED(r->MoveEndpointByUnit(static_cast<int>(endpoint), static_cast<int>(unit), count, &moved)))
+    if (!r || !Ok(r->MoveEndpointByUnit(static_cast<int>(endpoint), static_cast<int>(unit), count, &moved)))
         return std::nullopt;
     return moved;
 }
@@ -280,7 +283,7 @@ bool Win32Automation::BoundingRectangles(const UiaRangeRef& range, std::vector<d
     if (!r) return false;
     try {
         SAFEARRAY* array = nullptr;
-        if (FAILED(r->GetBoundingRectangles(&array))) return false;
+        if (!Ok(r->GetBoundingRectangles(&array))) return false;
         SafeArrayOwner rectangles(array);
         // No array at all is a range without rectangles.
         return !array || CopyDoubles(array, out);

@@ -18,6 +18,9 @@ namespace tessel {
 inline constexpr DWORD kUiaConnectionTimeoutMs = 250;
 inline constexpr DWORD kUiaTransactionTimeoutMs = 150;
 
+// UIA_E_TIMEOUT: a provider did not answer within the time-outs above.
+inline constexpr HRESULT kUiaTimeoutError = static_cast<HRESULT>(0x80131505);
+
 // The objects start-up keeps; either may be null.
 struct UiaObjects {
     ComPtr<uia::IUIAutomation> automation;
@@ -44,6 +47,7 @@ public:
 
     bool Present() const noexcept override { return automation_ != nullptr; }
     bool HasWalker() const noexcept override { return walker_ != nullptr; }
+    void BeginUpdate() noexcept override { timedOut_ = false; }
     UiaElementRef FocusedElement() noexcept override;
     UiaElementRef ElementFromWindow(WindowId window) noexcept override;
     UiaElementRef ElementFromPoint(Point point) noexcept override;
@@ -77,18 +81,26 @@ private:
     // reference or one that another Automation handed out.
     template <typename T, UiaRefKind Kind>
     T* Com(const UiaRef<Kind>& ref) const noexcept {
-        return ref.Owner() == this ? reinterpret_cast<T*>(ref.Handle()) : nullptr;
+        return ref.Owner() == this && !timedOut_ ? reinterpret_cast<T*>(ref.Handle()) : nullptr;
+    }
+    // The automation object, or null once a provider has timed out in this update.
+    uia::IUIAutomation* Client() const noexcept { return timedOut_ ? nullptr : automation_; }
+    // SUCCEEDED, noting a time-out for the rest of the update.
+    bool Ok(HRESULT hr) noexcept {
+        if (hr == kUiaTimeoutError) timedOut_ = true;
+        return SUCCEEDED(hr);
     }
     // Adopts the reference a COM call returned; empty when the call failed.
     // Called after the call, never with it as an argument: the out-pointer
     // must be read once the call has filled it in.
     template <UiaRefKind Kind>
     UiaRef<Kind> Adopt(HRESULT hr, void* object) noexcept {
-        return SUCCEEDED(hr) && object ? UiaRef<Kind>(this, reinterpret_cast<std::uintptr_t>(object)) : UiaRef<Kind>{};
+        return Ok(hr) && object ? UiaRef<Kind>(this, reinterpret_cast<std::uintptr_t>(object)) : UiaRef<Kind>{};
     }
 
     uia::IUIAutomation* automation_ = nullptr;
     uia::IUIAutomationTreeWalker* walker_ = nullptr;
+    bool timedOut_ = false;
 };
 
 }  // namespace tessel

@@ -91,6 +91,7 @@ public:
     int atPoint = 0;       // ElementFromPoint's answer
     std::map<WindowId, int> windowElements;
     std::optional<Point> lastPoint;
+    int updatesBegun = 0;
 
     ScriptedNode& Add(int id, int parent = 0);
     ScriptedNode& Node(int id) { return nodes_.at(id); }
@@ -110,6 +111,7 @@ public:
     // --- Automation ---
     bool Present() const noexcept override { return present; }
     bool HasWalker() const noexcept override { return present && walker; }
+    void BeginUpdate() noexcept override { ++updatesBegun; }
     UiaElementRef FocusedElement() noexcept override;
     UiaElementRef ElementFromWindow(WindowId window) noexcept override;
     UiaElementRef ElementFromPoint(Point point) noexcept override;

@@ -250,6 +250,18 @@ TEST_F(UpdateCycle, RefreshCaretMovesWithoutRedrawingAndFallsBackWhenNothingIsSh
     EXPECT_NE(state.sched.lastFullUpdate, clock.Now());
 }
 
+// A provider that timed out is asked again only in the next update: never
+// twice in one, never not at all.
+TEST_F(UpdateCycle, EachEntryBeginsOneAutomationUpdateEvenWhenItFallsBackToAFullOne) {
+    EXPECT_FALSE(RefreshCaret(state));
+    EXPECT_EQ(automation.updatesBegun, 1);
+    state.lastCaret = CaretInfo{};
+    RefreshMode(state);
+    FullUpdate(state);
+    ReadTaskbarIndicator(state);
+    EXPECT_EQ(automation.updatesBegun, 4);
+}
+
 TEST_F(UpdateCycle, RefreshModeRedrawsAtTheKnownCaretWhenCapsLockChanges) {
     FullUpdate(state);
     ASSERT_TRUE(state.badge.Visible);

@@ -24,6 +24,22 @@ void* Object(const Ref& ref) {
 }
 void* AsElement(fake::Element* e) { return static_cast<uia::IUIAutomationElement*>(e); }
 
+// A caret search through the adapter, for a foreground window of a browser
+// or of any other program.
+struct CaretSearch {
+    explicit CaretSearch(Automation& automation) : env{automation, desktop, clock, state} {
+        snapshot.foreground = snapshot.active = snapshot.focus = 5;
+    }
+    UiaCaret Resolve(bool browser) { return ResolveUiaCaret(env, snapshot, false, browser, browser); }
+    void ForgetFocus() { EmptyFocusedElementCache(state.focusedElement); }
+
+    testing::ScriptedDesktop desktop;
+    testing::FakeClock clock;
+    UiaState state;
+    UiaEnv env;
+    FocusSnapshot snapshot;
+};
+
 class UiaAdapterWin32 : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -232,14 +248,36 @@ TEST_F(UiaAdapterWin32, TheCaretSearchFindsACaretTwoLevelsBelowTheFocusAndGivesE
     field->text->caretActive = true;
     automation->focused = pane;
 
-    testing::ScriptedDesktop desktop;
-    testing::FakeClock clock;
-    UiaState state;
-    UiaEnv env{adapter, desktop, clock, state};
-    FocusSnapshot snapshot;
-    snapshot.foreground = snapshot.active = snapshot.focus = 5;
-    EXPECT_EQ(ResolveUiaCaret(env, snapshot, false, false, false), (UiaCaret{UiaCaretKind::CaretFound, 150, 104, 122}));
-    EmptyFocusedElementCache(state.focusedElement);
+    CaretSearch search(adapter);
+    EXPECT_EQ(search.Resolve(false), (UiaCaret{UiaCaretKind::CaretFound, 150, 104, 122}));
+    search.ForgetFocus();
+    ExpectAllReturned();
+}
+
+TEST_F(UiaAdapterWin32, AfterATimeOutTheRestOfTheUpdateAsksTheProviderNothing) {
+    // A page whose provider hangs once its focused element has been served
+    // from the cache: every call would wait for the time-out.
+    auto* page = world.Make<fake::Element>();
+    for (int i = 0; i < 8; ++i) page->AddChild()->AddChild()->Set(uia_property::kControlType, uia_control_type::kEdit);
+    automation->focused = page;
+    CaretSearch search(adapter);
+    search.Resolve(true);
+
+    adapter.BeginUpdate();
+    world.calls.clear();
+    world.failure = static_cast<HRESULT>(0x80131505);  // UIA_E_TIMEOUT
+    world.failing = {"GetCurrentPropertyValueEx", "GetCurrentPatternAs", "GetFirstChildElement",
+                     "GetNextSiblingElement", "GetParentElement"};
+    EXPECT_EQ(search.Resolve(true).kind, UiaCaretKind::Undetermined);
+    EXPECT_EQ(world.calls.size(), 1u) << "calls that waited for the time-out";
+
+    // The next update asks again.
+    adapter.BeginUpdate();
+    world.calls.clear();
+    world.failing.clear();
+    search.Resolve(true);
+    EXPECT_GT(world.calls.size(), 1u);
+    search.ForgetFocus();
     ExpectAllReturned();
 }
 

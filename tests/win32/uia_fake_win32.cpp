@@ -68,9 +68,18 @@ Element* Element::AddChild() {
     return child;
 }
 
+void Element::Set(int propertyId, Value value) {
+    for (auto& p : properties)
+        if (p.first == propertyId) {
+            p.second = std::move(value);
+            return;
+        }
+    properties.emplace_back(propertyId, std::move(value));
+}
+
 HRESULT STDMETHODCALLTYPE Element::GetCurrentPropertyValueEx(int propertyId, BOOL ignoreDefault, VARIANT* out) {
     ::VariantInit(out);
-    if (world_.Call("GetCurrentPropertyValueEx" + Args({propertyId, ignoreDefault}))) return E_FAIL;
+    if (world_.Call("GetCurrentPropertyValueEx" + Args({propertyId, ignoreDefault}))) return world_.failure;
     auto found = std::find_if(properties.begin(), properties.end(),
                               [&](const auto& p) { return p.first == propertyId; });
     if (found == properties.end()) return S_OK;  // VT_EMPTY: not supported
@@ -104,7 +113,7 @@ HRESULT STDMETHODCALLTYPE Element::GetCurrentPropertyValueEx(int propertyId, BOO
 
 HRESULT STDMETHODCALLTYPE Element::GetCurrentPatternAs(int patternId, REFIID iid, void** out) {
     *out = nullptr;
-    if (world_.Call("GetCurrentPatternAs" + Args({patternId}))) return E_FAIL;
+    if (world_.Call("GetCurrentPatternAs" + Args({patternId}))) return world_.failure;
     if (!text) return S_OK;  // the pattern is not supported
     if (patternId == 10014 && IsEqualIID(iid, kIidIUIAutomationTextPattern))
         return Give(static_cast<IUIAutomationTextPattern*>(static_cast<IUIAutomationTextPattern2*>(text)),
@@ -119,20 +128,20 @@ HRESULT STDMETHODCALLTYPE Element::GetCurrentPatternAs(int patternId, REFIID iid
 
 HRESULT STDMETHODCALLTYPE Walker::GetParentElement(IUIAutomationElement* element, IUIAutomationElement** out) {
     *out = nullptr;
-    if (world_.Call("GetParentElement")) return E_FAIL;
+    if (world_.Call("GetParentElement")) return world_.failure;
     return Give(static_cast<Element*>(element)->parent, out);
 }
 
 HRESULT STDMETHODCALLTYPE Walker::GetFirstChildElement(IUIAutomationElement* element, IUIAutomationElement** out) {
     *out = nullptr;
-    if (world_.Call("GetFirstChildElement")) return E_FAIL;
+    if (world_.Call("GetFirstChildElement")) return world_.failure;
     auto& children = static_cast<Element*>(element)->children;
     return Give(children.empty() ? nullptr : children.front(), out);
 }
 
 HRESULT STDMETHODCALLTYPE Walker::GetNextSiblingElement(IUIAutomationElement* element, IUIAutomationElement** out) {
     *out = nullptr;
-    if (world_.Call("GetNextSiblingElement")) return E_FAIL;
+    if (world_.Call("GetNextSiblingElement")) return world_.failure;
     auto* e = static_cast<Element*>(element);
     if (!e->parent) return S_OK;
     auto& siblings = e->parent->children;
@@ -142,7 +151,7 @@ HRESULT STDMETHODCALLTYPE Walker::GetNextSiblingElement(IUIAutomationElement* el
 
 HRESULT STDMETHODCALLTYPE Range::Clone(IUIAutomationTextRange** out) {
     *out = nullptr;
-    if (world_.Call("Clone")) return E_FAIL;
+    if (world_.Call("Clone")) return world_.failure;
     Range* copy = world_.Make<Range>();
     copy->rectangles = rectangles;
     copy->comparison = comparison;
@@ -153,18 +162,18 @@ HRESULT STDMETHODCALLTYPE Range::Clone(IUIAutomationTextRange** out) {
 HRESULT STDMETHODCALLTYPE Range::CompareEndpoints(uia::TextPatternRangeEndpoint endpoint, IUIAutomationTextRange* target,
                                                   uia::TextPatternRangeEndpoint targetEndpoint, int* out) {
     *out = 0;
-    if (world_.Call("CompareEndpoints" + Args({endpoint, target == this, targetEndpoint}))) return E_FAIL;
+    if (world_.Call("CompareEndpoints" + Args({endpoint, target == this, targetEndpoint}))) return world_.failure;
     *out = comparison;
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE Range::ExpandToEnclosingUnit(uia::TextUnit unit) {
-    return world_.Call("ExpandToEnclosingUnit" + Args({unit})) ? E_FAIL : S_OK;
+    return world_.Call("ExpandToEnclosingUnit" + Args({unit})) ? world_.failure : S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE Range::GetBoundingRectangles(SAFEARRAY** out) {
     *out = nullptr;
-    if (world_.Call("GetBoundingRectangles")) return E_FAIL;
+    if (world_.Call("GetBoundingRectangles")) return world_.failure;
     *out = ::SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(rectangles.size()));
     for (LONG k = 0; k < static_cast<LONG>(rectangles.size()); ++k) ::SafeArrayPutElement(*out, &k, &rectangles[k]);
     return S_OK;
@@ -173,84 +182,84 @@ HRESULT STDMETHODCALLTYPE Range::GetBoundingRectangles(SAFEARRAY** out) {
 HRESULT STDMETHODCALLTYPE Range::MoveEndpointByUnit(uia::TextPatternRangeEndpoint endpoint, uia::TextUnit unit, int count,
                                                     int* out) {
     *out = 0;
-    if (world_.Call("MoveEndpointByUnit" + Args({endpoint, unit, count}))) return E_FAIL;
+    if (world_.Call("MoveEndpointByUnit" + Args({endpoint, unit, count}))) return world_.failure;
     *out = moved;
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE Range::MoveEndpointByRange(uia::TextPatternRangeEndpoint endpoint, IUIAutomationTextRange* target,
                                                      uia::TextPatternRangeEndpoint targetEndpoint) {
-    return world_.Call("MoveEndpointByRange" + Args({endpoint, target == this, targetEndpoint})) ? E_FAIL : S_OK;
+    return world_.Call("MoveEndpointByRange" + Args({endpoint, target == this, targetEndpoint})) ? world_.failure : S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE RangeArray::get_Length(int* out) {
     *out = 0;
-    if (world_.Call("get_Length")) return E_FAIL;
+    if (world_.Call("get_Length")) return world_.failure;
     *out = static_cast<int>(ranges.size());
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE RangeArray::GetElement(int index, IUIAutomationTextRange** out) {
     *out = nullptr;
-    if (world_.Call("GetElement" + Args({index}))) return E_FAIL;
+    if (world_.Call("GetElement" + Args({index}))) return world_.failure;
     if (index < 0 || index >= static_cast<int>(ranges.size())) return E_INVALIDARG;
     return Give(ranges[index], out);
 }
 
 HRESULT STDMETHODCALLTYPE TextPattern::GetSelection(IUIAutomationTextRangeArray** out) {
     *out = nullptr;
-    if (world_.Call("GetSelection")) return E_FAIL;
+    if (world_.Call("GetSelection")) return world_.failure;
     return Give(selection, out);
 }
 
 HRESULT STDMETHODCALLTYPE TextPattern::GetCaretRange(BOOL* active, IUIAutomationTextRange** out) {
     *active = FALSE;
     *out = nullptr;
-    if (world_.Call("GetCaretRange")) return E_FAIL;
+    if (world_.Call("GetCaretRange")) return world_.failure;
     *active = caretActive;
     return Give(caret, out);
 }
 
 HRESULT STDMETHODCALLTYPE TextPattern::GetActiveComposition(IUIAutomationTextRange** out) {
     *out = nullptr;
-    if (world_.Call("GetActiveComposition")) return E_FAIL;
+    if (world_.Call("GetActiveComposition")) return world_.failure;
     return Give(composition, out);
 }
 
 HRESULT STDMETHODCALLTYPE Automation::GetFocusedElement(IUIAutomationElement** out) {
     *out = nullptr;
-    if (world_.Call("GetFocusedElement")) return E_FAIL;
+    if (world_.Call("GetFocusedElement")) return world_.failure;
     return Give(focused, out);
 }
 
 HRESULT STDMETHODCALLTYPE Automation::ElementFromHandle(HWND window, IUIAutomationElement** out) {
     *out = nullptr;
-    if (world_.Call("ElementFromHandle")) return E_FAIL;
+    if (world_.Call("ElementFromHandle")) return world_.failure;
     askedWindow = window;
     return Give(fromWindow, out);
 }
 
 HRESULT STDMETHODCALLTYPE Automation::ElementFromPoint(POINT point, IUIAutomationElement** out) {
     *out = nullptr;
-    if (world_.Call("ElementFromPoint")) return E_FAIL;
+    if (world_.Call("ElementFromPoint")) return world_.failure;
     askedPoint = point;
     return Give(fromPoint, out);
 }
 
 HRESULT STDMETHODCALLTYPE Automation::get_RawViewWalker(IUIAutomationTreeWalker** out) {
     *out = nullptr;
-    if (world_.Call("get_RawViewWalker")) return E_FAIL;
+    if (world_.Call("get_RawViewWalker")) return world_.failure;
     return Give(walker, out);
 }
 
 HRESULT STDMETHODCALLTYPE Automation::put_ConnectionTimeout(DWORD timeout) {
-    if (world_.Call("put_ConnectionTimeout")) return E_FAIL;
+    if (world_.Call("put_ConnectionTimeout")) return world_.failure;
     connectionTimeout = timeout;
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE Automation::put_TransactionTimeout(DWORD timeout) {
-    if (world_.Call("put_TransactionTimeout")) return E_FAIL;
+    if (world_.Call("put_TransactionTimeout")) return world_.failure;
     transactionTimeout = timeout;
     return S_OK;
 }

@@ -56,13 +56,16 @@ class World {
 public:
     long liveRefs = 0;
     int overReleases = 0;
-    std::set<std::string> failing;   // methods that answer E_FAIL
+    std::set<std::string> failing;   // methods that answer `failure`
+    HRESULT failure = E_FAIL;
+    DWORD failureDelayMs = 0;  // how long a failing method takes, as a hung provider would
     std::vector<std::string> calls;  // method names, with the arguments that matter
 
     // Logs a call; true when it is to fail.
     bool Call(std::string call) {
         bool fails = failing.count(call.substr(0, call.find(' '))) != 0;
         calls.push_back(std::move(call));
+        if (fails && failureDelayMs) ::Sleep(failureDelayMs);
         return fails;
     }
 
@@ -101,7 +104,8 @@ public:
     std::vector<Element*> children;
 
     Element* AddChild();
-    void Set(int propertyId, Value value) { properties.emplace_back(propertyId, std::move(value)); }
+    // Sets or replaces one property.
+    void Set(int propertyId, Value value);
 
     HRESULT STDMETHODCALLTYPE GetCurrentPropertyValueEx(int propertyId, BOOL ignoreDefault, VARIANT* out) override;
     HRESULT STDMETHODCALLTYPE GetCurrentPatternAs(int patternId, REFIID iid, void** out) override;
@@ -199,7 +203,8 @@ public:
     UIA_FAKE_UNUSED(GetConversionTarget, (IUIAutomationTextRange**))
 };
 
-class Automation final : public IUIAutomation2, public Counted {
+// Not final: a server may refresh its tree before answering for the focus.
+class Automation : public IUIAutomation2, public Counted {
 public:
     // Older automation objects do not answer for IUIAutomation2.
     Automation(World& world, bool offersVersion2) : Counted(world), offersVersion2_(offersVersion2) {}
