@@ -82,13 +82,17 @@ TEST(OutlookE2E, TesselAsksOutlookAboutEachPaneAndReleasesWhatItGets) {
     } cases[] = {{kCompose, kItemRead}, {kReceived, kItemRead}, {kInline, kInlineRead}, {kReading, kInlineRead}};
     for (const auto& c : cases) {
         ASSERT_NE(fake.Show(c.scenario), nullptr);
-        EXPECT_TRUE(WaitFor([&] { return fake.Ask(kMembersRead) == c.members; }, 15s))
+        // While the fake switches windows Tessel may ask once about a half-built
+        // scenario; what matters is that the scenario's own members were read.
+        EXPECT_TRUE(WaitFor([&] { return (fake.Ask(kMembersRead) & c.members) == c.members; }, 15s))
             << "scenario " << c.scenario << ": members read " << fake.Ask(kMembersRead);
         EXPECT_TRUE(WaitFor([&] { return fake.Ask(kAliveObjects) == 0; }, 5s)) << "scenario " << c.scenario;
         // Received mail and the reading pane report a caret, yet are not written in.
         if (c.scenario == kReceived || c.scenario == kReading) {
             ::Sleep(1000);
             EXPECT_FALSE(::IsWindowVisible(badge)) << "scenario " << c.scenario;
+        } else {
+            EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(badge) != FALSE; }, 10s)) << "scenario " << c.scenario;
         }
     }
     EXPECT_EQ(fake.Ask(kBadFlagReads), 0);
