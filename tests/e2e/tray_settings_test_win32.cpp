@@ -71,11 +71,11 @@ Ini CustomValues() {
 // marshalled), so that edit contents are current.
 std::wstring TextOf(HWND window) {
     DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return L"<no answer>";
+    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return L"<no answer>";
     std::wstring buffer(length + 1, L'\0');
     DWORD_PTR got = 0;
     if (!::SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                               SMTO_ABORTIFHUNG, 2000, &got))
+                               SMTO_ABORTIFHUNG, 5000, &got))
         return L"<no answer>";
     buffer.resize(std::min<std::size_t>(got, length));
     return buffer;
