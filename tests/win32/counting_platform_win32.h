@@ -33,6 +33,10 @@ public:
         return c_.Count("GetGUIThreadInfo"), real_.GuiThreadInfoOf(t);
     }
     std::u16string ClassName(WindowId w) override { return c_.Count("GetClassNameW"), real_.ClassName(w); }
+    void ReadClassName(WindowId w, ClassNameBuffer& out) override {
+        c_.Count("GetClassNameW");
+        real_.ReadClassName(w, out);
+    }
     WindowId Ancestor(WindowId w, AncestorKind k) override { return c_.Count("GetAncestor"), real_.Ancestor(w, k); }
     WindowId Parent(WindowId w) override { return c_.Count("GetParent"), real_.Parent(w); }
     bool IsWindow(WindowId w) override { return c_.Count("IsWindow"), real_.IsWindow(w); }
