@@ -4,7 +4,7 @@
 // selection raises the caret's location-change event, as browsers do.
 #include <windows.h>
 
-#include "dlls/fake_browser_caret.h"
+#include "dlls/fake_browser_caret_win32.h"
 
 namespace {
 

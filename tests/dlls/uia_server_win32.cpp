@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "dlls/fake_browser_caret.h"
+#include "dlls/fake_browser_caret_win32.h"
 #include "editability/uia_element.h"
 #include "win32/uia_fake_win32.h"
 

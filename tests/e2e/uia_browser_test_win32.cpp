@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "dlls/fake_browser_caret.h"
+#include "dlls/fake_browser_caret_win32.h"
 #include "e2e/e2e_support_win32.h"
 
 namespace tessel::e2e {
