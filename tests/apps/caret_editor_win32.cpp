@@ -7,6 +7,8 @@
 // moved the caret.
 #include <windows.h>
 
+#include "apps/app_window_win32.h"
+
 namespace {
 
 HWND g_edit = nullptr;
@@ -42,16 +44,13 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    WNDCLASSW frame{};
-    frame.lpfnWndProc = FrameProc;
-    frame.hInstance = instance;
-    frame.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    frame.lpszClassName = L"Tessel.CaretEditor";
-    if (!::RegisterClassW(&frame)) return 1;
+using tessel::testing::RegisterAppClass;
+using tessel::testing::RunMessageLoop;
 
-    HWND main = ::CreateWindowExW(0, frame.lpszClassName, L"caret editor", WS_OVERLAPPEDWINDOW, 160, 200, 640, 360,
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    if (!RegisterAppClass(instance, L"Tessel.CaretEditor", FrameProc)) return 1;
+
+    HWND main = ::CreateWindowExW(0, L"Tessel.CaretEditor", L"caret editor", WS_OVERLAPPEDWINDOW, 160, 200, 640, 360,
                                   nullptr, nullptr, instance, nullptr);
     if (!main) return 1;
     g_edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0, 620,
@@ -63,10 +62,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ::SetForegroundWindow(main);
     ::SetFocus(g_edit);
 
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    RunMessageLoop();
     return 0;
 }

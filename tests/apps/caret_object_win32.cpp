@@ -10,6 +10,8 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include "apps/app_window_win32.h"
+
 namespace {
 
 constexpr UINT kSetCaret = WM_APP + 1;
@@ -189,19 +191,14 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
+using tessel::testing::RegisterAppClass;
+using tessel::testing::RunMessageLoop;
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ::OleInitialize(nullptr);
-    WNDCLASSW frame{};
-    frame.lpfnWndProc = FrameProc;
-    frame.hInstance = instance;
-    frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    frame.lpszClassName = L"OpusApp";
-    WNDCLASSW pane{};
-    pane.lpfnWndProc = PaneProc;
-    pane.hInstance = instance;
-    pane.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    pane.lpszClassName = L"_WwG";
-    if (!::RegisterClassW(&frame) || !::RegisterClassW(&pane)) return 1;
+    if (!RegisterAppClass(instance, L"OpusApp", FrameProc, nullptr) ||
+        !RegisterAppClass(instance, L"_WwG", PaneProc, nullptr))
+        return 1;
     HWND top = ::CreateWindowExW(0, L"OpusApp", L"caret object", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 500, 350,
                                  nullptr, nullptr, instance, nullptr);
     if (!top) return 1;
@@ -209,11 +206,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (!g_pane) return 1;
     ::SetForegroundWindow(top);
     ::SetFocus(g_pane);
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    RunMessageLoop();
     ::OleUninitialize();
     return 0;
 }

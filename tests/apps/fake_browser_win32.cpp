@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "dlls/fake_browser_caret_win32.h"
+#include "apps/app_window_win32.h"
 
 namespace {
 
@@ -59,14 +60,11 @@ LRESULT CALLBACK BrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
+using tessel::testing::RegisterAppClass;
+using tessel::testing::RunMessageLoop;
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = BrowserProc;
-    cls.hInstance = instance;
-    cls.hCursor = ::LoadCursorW(nullptr, IDC_IBEAM);
-    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    cls.lpszClassName = fb::kWindowClass;
-    if (!::RegisterClassW(&cls)) return 1;
+    if (!RegisterAppClass(instance, fb::kWindowClass, BrowserProc, IDC_IBEAM)) return 1;
     HWND main = ::CreateWindowExW(0, fb::kWindowClass, L"fake browser", WS_OVERLAPPEDWINDOW, 220, 160, 520, 360,
                                   nullptr, nullptr, instance, nullptr);
     if (!main) return 1;
@@ -75,10 +73,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ::SetForegroundWindow(main);
     ::SetFocus(main);
 
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    RunMessageLoop();
     return 0;
 }

@@ -26,6 +26,8 @@
 #include <cwchar>
 #include <string>
 
+#include "apps/app_window_win32.h"
+
 namespace {
 
 // {6B0F56F1-3A5B-4E57-9D6B-0F5A7C1E2D01}: the fake's own class id.
@@ -381,17 +383,10 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
 }
 
-bool RegisterClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
-    WNDCLASSW c{};
-    c.lpfnWndProc = proc;
-    c.hInstance = instance;
-    c.hCursor = ::LoadCursorW(nullptr, IDC_IBEAM);
-    c.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-    c.lpszClassName = name;
-    return ::RegisterClassW(&c) != 0;
-}
-
 }  // namespace
+
+using tessel::testing::RegisterAppClass;
+using tessel::testing::RunMessageLoop;
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     g_instance = instance;
@@ -403,9 +398,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
 
     if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 100;
     if (!RegisterProgId()) return 101;
-    if (!RegisterClass(instance, L"rctrl_renwnd32", FrameProc) || !RegisterClass(instance, L"_WwB", ::DefWindowProcW) ||
-        !RegisterClass(instance, L"_WwG", PaneProc) ||
-        !RegisterClass(instance, L"Tessel.FakeOutlook.Control", ControlProc))
+    if (!RegisterAppClass(instance, L"rctrl_renwnd32", FrameProc, IDC_IBEAM) ||
+        !RegisterAppClass(instance, L"_WwB", ::DefWindowProcW, IDC_IBEAM) ||
+        !RegisterAppClass(instance, L"_WwG", PaneProc, IDC_IBEAM) ||
+        !RegisterAppClass(instance, L"Tessel.FakeOutlook.Control", ControlProc, IDC_IBEAM))
         return 102;
 
     g_application = new Object(kApplication, L"", 0, false);
@@ -415,11 +411,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     if (!control) return 103;
     ShowScenario(instance, scenario);
 
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    RunMessageLoop();
     Publish(false);
     g_application->Release();
     ::CoUninitialize();

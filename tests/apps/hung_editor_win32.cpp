@@ -10,6 +10,8 @@
 
 #include <cwchar>
 
+#include "apps/app_window_win32.h"
+
 namespace {
 
 constexpr UINT kHangMessage = WM_APP + 10;
@@ -57,25 +59,14 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
+using tessel::testing::RegisterAppClass;
+using tessel::testing::RunMessageLoop;
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     const bool scintilla = commandLine && std::wcsstr(commandLine, L"--scintilla") != nullptr;
 
-    WNDCLASSW frame{};
-    frame.lpfnWndProc = FrameProc;
-    frame.hInstance = instance;
-    frame.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    frame.lpszClassName = L"Tessel.HungEditor";
-    if (!::RegisterClassW(&frame)) return 1;
-    if (scintilla) {
-        WNDCLASSW sci{};
-        sci.lpfnWndProc = ScintillaProc;
-        sci.hInstance = instance;
-        sci.hCursor = ::LoadCursorW(nullptr, IDC_IBEAM);
-        sci.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        sci.lpszClassName = L"Scintilla";
-        if (!::RegisterClassW(&sci)) return 1;
-    }
+    if (!RegisterAppClass(instance, L"Tessel.HungEditor", FrameProc)) return 1;
+    if (scintilla && !RegisterAppClass(instance, L"Scintilla", ScintillaProc, IDC_IBEAM)) return 1;
 
     HWND main = ::CreateWindowExW(0, L"Tessel.HungEditor", L"hung editor", WS_OVERLAPPEDWINDOW, 200, 150, 480, 320,
                                   nullptr, nullptr, instance, nullptr);
@@ -89,10 +80,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     ::SetFocus(g_control);
     if (!scintilla) ::SendMessageW(g_control, EM_SETSEL, 5, 5);
 
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    RunMessageLoop();
     return 0;
 }

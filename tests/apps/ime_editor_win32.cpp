@@ -22,6 +22,8 @@
 #include <cwchar>
 #include <string>
 
+#include "apps/app_window_win32.h"
+
 namespace {
 
 constexpr UINT kSetImeMessage = WM_APP + 20;
@@ -83,17 +85,14 @@ int Option(const wchar_t* commandLine, const wchar_t* name) {
 
 }  // namespace
 
+using tessel::testing::RegisterAppClass;
+using tessel::testing::RunMessageLoop;
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     if (Option(commandLine, L"--no-ime") >= 0) ::ImmDisableIME(0);
     if (HKL korean = ::LoadKeyboardLayoutW(L"00000412", KLF_ACTIVATE)) ::ActivateKeyboardLayout(korean, 0);
 
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = EditorProc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"Tessel.ImeEditor";
-    if (!::RegisterClassW(&wc)) return 1;
+    if (!RegisterAppClass(instance, L"Tessel.ImeEditor", EditorProc)) return 1;
 
     const int frames = Option(commandLine, L"--frames ");
     for (int i = 1; i <= frames; ++i) {
@@ -105,7 +104,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
                           nullptr);
     }
 
-    HWND main = ::CreateWindowExW(0, wc.lpszClassName, L"IME editor", WS_OVERLAPPEDWINDOW, 240, 180, 480, 240,
+    HWND main = ::CreateWindowExW(0, L"Tessel.ImeEditor", L"IME editor", WS_OVERLAPPEDWINDOW, 240, 180, 480, 240,
                                   nullptr, nullptr, instance, nullptr);
     if (!main) return 1;
     g_edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 440, 30, main, nullptr,
@@ -119,10 +118,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     ::SetForegroundWindow(main);
     ::SetFocus(g_edit);
 
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    RunMessageLoop();
     return 0;
 }
