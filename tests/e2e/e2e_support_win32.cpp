@@ -1,5 +1,8 @@
 #include "e2e/e2e_support_win32.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -227,6 +230,17 @@ bool Notepad::Focus() {
         ::SetForegroundWindow(window_);
         return false;
     }, std::chrono::seconds(10), std::chrono::milliseconds(100));
+}
+
+void ParseIntOptions(int argc, wchar_t** argv, std::initializer_list<IntOption> options) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::wstring name = argv[i];
+        const int value = std::max(1, static_cast<int>(std::wcstol(argv[i + 1], nullptr, 10)));
+        bool known = false;
+        for (const IntOption& o : options)
+            if (name == o.name) *o.target = value, known = true;
+        if (!known) std::fprintf(stderr, "unknown option %ls\n", argv[i]);
+    }
 }
 
 }  // namespace tessel::e2e

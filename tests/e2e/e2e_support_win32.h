@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,14 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeou
 
 // Top-level windows of a process with the given class (empty: any class).
 std::vector<HWND> WindowsOf(DWORD processId, const std::wstring& className = L"");
+
+// Reads "--name value" pairs of whole numbers (at least 1) into the named
+// targets; an unknown name is reported on stderr and skipped.
+struct IntOption {
+    const wchar_t* name;
+    int* target;
+};
+void ParseIntOptions(int argc, wchar_t** argv, std::initializer_list<IntOption> options);
 
 // The main window of a Tessel process, null until it exists.
 HWND MainWindowOf(DWORD processId);

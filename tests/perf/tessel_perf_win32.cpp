@@ -54,15 +54,9 @@ struct Options {
 
 Options ParseOptions(int argc, wchar_t** argv) {
     Options o;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::wstring name = argv[i];
-        const int value = std::max(1, static_cast<int>(std::wcstol(argv[i + 1], nullptr, 10)));
-        if (name == L"--presses") o.presses = value;
-        else if (name == L"--chars") o.chars = value;
-        else if (name == L"--char-gap-ms") o.charGapMs = value;
-        else if (name == L"--idle-seconds") o.idleSeconds = value;
-        else std::fprintf(stderr, "unknown option %ls\n", argv[i]);
-    }
+    e2e::ParseIntOptions(argc, argv,
+                         {{L"--presses", &o.presses}, {L"--chars", &o.chars}, {L"--char-gap-ms", &o.charGapMs},
+                          {L"--idle-seconds", &o.idleSeconds}});
     return o;
 }
 

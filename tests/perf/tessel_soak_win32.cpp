@@ -44,13 +44,7 @@ struct Options {
 
 Options ParseOptions(int argc, wchar_t** argv) {
     Options o;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::wstring name = argv[i];
-        const int value = std::max(1, static_cast<int>(std::wcstol(argv[i + 1], nullptr, 10)));
-        if (name == L"--cycles") o.cycles = value;
-        else if (name == L"--gap-ms") o.gapMs = value;
-        else std::fprintf(stderr, "unknown option %ls\n", argv[i]);
-    }
+    e2e::ParseIntOptions(argc, argv, {{L"--cycles", &o.cycles}, {L"--gap-ms", &o.gapMs}});
     return o;
 }
 
