@@ -86,9 +86,12 @@ WindowLoopResult WordPaneLoop(CaretContext& ctx, CaretLocatorState& state, const
     for (WindowId w : candidates) {
         if (w == kNoWindow) continue;
         if (!IsWordPane(desktop, w)) continue;
-        if (IsOutlookPane(desktop, w)) {
+        // The compose test makes the Outlook-pane check itself; its "does not
+        // apply" answer spares a second walk up the pane's parents.
+        const std::uint8_t compose = ComposeWindowTest(desktop, ctx.outlook, ctx.outlookAnswer, snapshot, w);
+        if (compose != kNotOutlookPane) {
             result.outlookSeen = true;
-            if (ComposeWindowTest(desktop, ctx.outlook, ctx.outlookAnswer, snapshot, w) != kComposeSurface) continue;
+            if (compose != kComposeSurface) continue;
             WindowCaretCache& cache = state.windowCaret;
             const MonoTime now = ctx.clock.Now();
             if (cache.stored && cache.foreground == snapshot.foreground && cache.focus == snapshot.focus &&

@@ -43,8 +43,11 @@ bool ComputeVerdict(const EditabilityInputs& in) {
     for (WindowId w : {s.caret, s.focus == s.caret ? kNoWindow : s.focus}) {
         if (!w) continue;
         if (IsWordPane(desktop, w)) {
-            if (!outlookAnswer && IsOutlookPane(desktop, w))
-                outlookAnswer = ComposeWindowTest(desktop, in.outlook, in.outlookAnswer, s, w);
+            if (!outlookAnswer) {
+                // "Does not apply" is the compose test's own Outlook-pane check.
+                const std::uint8_t compose = ComposeWindowTest(desktop, in.outlook, in.outlookAnswer, s, w);
+                if (compose != kNotOutlookPane) outlookAnswer = compose;
+            }
         } else if (StandardControlRule(desktop, w) == ControlVerdict::Editable) {
             return true;
         }
