@@ -8,42 +8,14 @@
 #include <string_view>
 #include <utility>
 
+#include "common/counted_ref.h"
 #include "platform/types.h"
 
 namespace tessel {
 
 class OutlookAutomation;
 
-// One counted reference to an automation object. Move-only; releasing is the
-// owner's business, done once when the reference is reset or destroyed.
-class OutlookRef {
-public:
-    OutlookRef() = default;
-    // Adopts a reference the owner has already counted; a zero handle is empty.
-    OutlookRef(OutlookAutomation* owner, std::uintptr_t handle) noexcept
-        : owner_(handle ? owner : nullptr), handle_(handle) {}
-    OutlookRef(const OutlookRef&) = delete;
-    OutlookRef& operator=(const OutlookRef&) = delete;
-    OutlookRef(OutlookRef&& other) noexcept
-        : owner_(std::exchange(other.owner_, nullptr)), handle_(std::exchange(other.handle_, 0)) {}
-    OutlookRef& operator=(OutlookRef&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            owner_ = std::exchange(other.owner_, nullptr);
-            handle_ = std::exchange(other.handle_, 0);
-        }
-        return *this;
-    }
-    ~OutlookRef() { Reset(); }
-
-    explicit operator bool() const noexcept { return handle_ != 0; }
-    std::uintptr_t Handle() const noexcept { return handle_; }
-    inline void Reset() noexcept;
-
-private:
-    OutlookAutomation* owner_ = nullptr;
-    std::uintptr_t handle_ = 0;
-};
+using OutlookRef = CountedRef<OutlookAutomation>;
 
 // What a member read gave, by the type of its value.
 enum class OutlookValueKind : std::uint8_t {
@@ -82,11 +54,5 @@ public:
     // Used by OutlookRef only.
     virtual void Release(std::uintptr_t handle) noexcept = 0;
 };
-
-void OutlookRef::Reset() noexcept {
-    if (handle_ && owner_) owner_->Release(handle_);
-    owner_ = nullptr;
-    handle_ = 0;
-}
 
 }  // namespace tessel

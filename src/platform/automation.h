@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "common/counted_ref.h"
 #include "platform/types.h"
 
 namespace tessel {
@@ -17,39 +17,10 @@ class Automation;
 
 enum class UiaRefKind : std::uint8_t { Element, Pattern, Range, RangeArray };
 
-// One counted reference to a UI Automation object. A plain value (an owner
-// and an opaque handle), so taking one costs no heap allocation. Move-only;
-// Share() takes a second reference.
+// References to UI Automation objects; the kind keeps elements, patterns,
+// ranges and range arrays apart.
 template <UiaRefKind Kind>
-class UiaRef {
-public:
-    UiaRef() = default;
-    // Adopts a reference the owner has already counted; a zero handle is empty.
-    UiaRef(Automation* owner, std::uintptr_t handle) noexcept : owner_(handle ? owner : nullptr), handle_(handle) {}
-    UiaRef(const UiaRef&) = delete;
-    UiaRef& operator=(const UiaRef&) = delete;
-    UiaRef(UiaRef&& other) noexcept
-        : owner_(std::exchange(other.owner_, nullptr)), handle_(std::exchange(other.handle_, 0)) {}
-    UiaRef& operator=(UiaRef&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            owner_ = std::exchange(other.owner_, nullptr);
-            handle_ = std::exchange(other.handle_, 0);
-        }
-        return *this;
-    }
-    ~UiaRef() { Reset(); }
-
-    explicit operator bool() const noexcept { return handle_ != 0; }
-    std::uintptr_t Handle() const noexcept { return handle_; }
-    Automation* Owner() const noexcept { return owner_; }
-    inline void Reset() noexcept;
-    inline UiaRef Share() const noexcept;
-
-private:
-    Automation* owner_ = nullptr;
-    std::uintptr_t handle_ = 0;
-};
+using UiaRef = CountedRef<Automation, Kind>;
 
 using UiaElementRef = UiaRef<UiaRefKind::Element>;
 using UiaPatternRef = UiaRef<UiaRefKind::Pattern>;
@@ -120,20 +91,6 @@ public:
     virtual void AddRef(std::uintptr_t handle) noexcept = 0;
     virtual void Release(std::uintptr_t handle) noexcept = 0;
 };
-
-template <UiaRefKind Kind>
-void UiaRef<Kind>::Reset() noexcept {
-    if (handle_ && owner_) owner_->Release(handle_);
-    owner_ = nullptr;
-    handle_ = 0;
-}
-
-template <UiaRefKind Kind>
-UiaRef<Kind> UiaRef<Kind>::Share() const noexcept {
-    if (!handle_ || !owner_) return {};
-    owner_->AddRef(handle_);
-    return UiaRef(owner_, handle_);
-}
 
 // Where no automation object exists: every answer is empty.
 class NoAutomation final : public Automation {

@@ -81,7 +81,7 @@ private:
     // reference or one that another Automation handed out.
     template <typename T, UiaRefKind Kind>
     T* Com(const UiaRef<Kind>& ref) const noexcept {
-        return ref.Owner() == this && !timedOut_ ? reinterpret_cast<T*>(ref.Handle()) : nullptr;
+        return ref.Holder() == this && !timedOut_ ? reinterpret_cast<T*>(ref.Handle()) : nullptr;
     }
     // The automation object, or null once a provider has timed out in this update.
     uia::IUIAutomation* Client() const noexcept { return timedOut_ ? nullptr : automation_; }
