@@ -133,7 +133,7 @@ CaretInfo SearchCaret(CaretContext& ctx, CaretLocatorState& state, const FocusSn
         if (CaretInfo c = LocateConsoleCaret(console, state.ConsoleAttachment, snapshot, defaultCompositionCells); c.Found)
             return c;
     } else {
-        ReleaseConsole(ctx.console, state.ConsoleAttachment);
+        ReleaseConsole(state.ConsoleAttachment);
     }
 
     if (flags.UiaFirst) return UiaFirstCaret(ctx, snapshot, flags);
@@ -246,7 +246,7 @@ CaretLocation LocateCaret(CaretContext& context, CaretLocatorState& state, const
                           std::uint32_t defaultCompositionCells) {
     CaretLocation result;
     if (snapshot.foreground == kNoWindow) {
-        ReleaseConsole(context.console, state.ConsoleAttachment);
+        ReleaseConsole(state.ConsoleAttachment);
         state.caretNearTop = false;
         return result;
     }

@@ -67,15 +67,22 @@ struct WindowCaretCache {
     std::int32_t Bottom = 0;
 };
 
+// The process through whose console the caret of a console window was last
+// read; the program attaches to it for one read at a time.
+struct ConsoleSource {
+    std::uint32_t processId = 0;  // 0: none remembered
+    WindowId window = kNoWindow;  // the console window it showed
+    friend constexpr bool operator==(const ConsoleSource&, const ConsoleSource&) = default;
+};
+
 struct CaretLocatorState {
     ClassificationCache classification;
     TargetMemo targetMemo;
     WindowCaretCache windowCaret;
     bool caretNearTop = false;  // the last answer of LocateCaret
-    // The process through which the program is attached to a console for its
-    // caret (0: none). Not a cache: the attachment outlives invalidation and is
-    // released only by FreeConsole.
-    std::uint32_t ConsoleAttachment = 0;
+    // The process to attach to for the console caret. Each read checks it
+    // afresh, so invalidation leaves it alone.
+    ConsoleSource ConsoleAttachment;
 };
 
 // Stores the snapshot's key, marks the memo valid and clears every answer.

@@ -18,42 +18,47 @@ struct Candidate {
     std::uint32_t processId;
 };
 
-// Reads the cursor of the console this process is attached to, which shows
-// the foreground window F.
-CaretInfo ReadCursor(ConsoleCaretServices& s, const FocusSnapshot& snapshot, std::uint32_t defaultCells) {
-    const WindowId f = snapshot.foreground;
-    std::int32_t column = 0, row = 0;
-    Point cell;
-    std::optional<Point> origin;
-    {
-        ConsoleOutputOwner output(s.console);
-        if (!output) return {};
-        const std::optional<ScreenBufferInfo> info = s.console.ScreenBuffer(output.Get());
-        if (!info) return {};
-        const Rect& w = info->window;
-        if (info->cursor.y > w.bottom || info->cursor.x > w.right) return {};
-        column = SatSub(info->cursor.x, w.left);
-        row = SatSub(info->cursor.y, w.top);
-        if (column < 0 || row < 0) return {};
-        const std::optional<Rect> client = s.console.ClientRect(f);
-        origin = s.desktop.ClientToScreen(f, Point{0, 0});
-        if (!client || !origin) return {};
-        cell = ConsoleCellSize(s.console.FontSize(output.Get()), *client, w);
-    }
-    const std::uint32_t w = CompositionWidth(s.desktop, s.ime, snapshot.focus, snapshot.caret, f);
-    const std::uint32_t cells = w > 0 ? std::min(w, kMaxCompositionCells) : defaultCells;
-    return ConsoleCellCaret(*origin, column, row, cells, cell);
+// The cursor cell of a console, in the client area of its window.
+struct CursorCell {
+    Point origin;  // the client area's top left on the screen
+    std::int32_t column = 0;
+    std::int32_t row = 0;
+    Point size;
+};
+
+// Reads the cursor cell of the console this process is attached to, which
+// shows the foreground window F.
+std::optional<CursorCell> ReadCursorCell(ConsoleCaretServices& s, WindowId f) {
+    ConsoleOutputOwner output(s.console);
+    if (!output) return std::nullopt;
+    const std::optional<ScreenBufferInfo> info = s.console.ScreenBuffer(output.Get());
+    if (!info) return std::nullopt;
+    const Rect& w = info->window;
+    if (info->cursor.y > w.bottom || info->cursor.x > w.right) return std::nullopt;
+    CursorCell cell;
+    cell.column = SatSub(info->cursor.x, w.left);
+    cell.row = SatSub(info->cursor.y, w.top);
+    if (cell.column < 0 || cell.row < 0) return std::nullopt;
+    const std::optional<Rect> client = s.console.ClientRect(f);
+    const std::optional<Point> origin = s.desktop.ClientToScreen(f, Point{0, 0});
+    if (!client || !origin) return std::nullopt;
+    cell.origin = *origin;
+    cell.size = ConsoleCellSize(s.console.FontSize(output.Get()), *client, w);
+    return cell;
 }
 
-// Attaches to `processId` and keeps the attachment when its console is F's.
-bool AttachTo(ConsoleCaretServices& s, std::uint32_t& attachment, std::uint32_t processId, WindowId f) {
-    if (!s.console.Attach(processId)) return false;
-    if (s.console.ConsoleWindow() == f) {
-        attachment = processId;
-        return true;
-    }
-    s.console.Free();  // another console: undo at once
-    return false;
+// One read through one process's console.
+struct ConsoleRead {
+    bool shown = false;  // the process's console is F's
+    std::optional<CursorCell> cell;
+};
+
+// Attaches to `processId`, reads the cursor cell when its console is F's, and
+// detaches again whatever happened.
+ConsoleRead ReadThrough(ConsoleCaretServices& s, std::uint32_t processId, WindowId f) {
+    const AttachedConsole attached(s.console, processId);
+    if (!attached || s.console.ConsoleWindow() != f) return {};
+    return ConsoleRead{true, ReadCursorCell(s, f)};
 }
 
 // Other processes of F's session, in the order they are worth trying.
@@ -147,21 +152,35 @@ CaretInfo ConsoleCellCaret(Point origin, std::int32_t column, std::int32_t row, 
     return c;
 }
 
-CaretInfo LocateConsoleCaret(ConsoleCaretServices& s, std::uint32_t& attachment, const FocusSnapshot& snapshot,
+CaretInfo LocateConsoleCaret(ConsoleCaretServices& s, ConsoleSource& source, const FocusSnapshot& snapshot,
                              std::uint32_t defaultCompositionCells) {
     const WindowId f = snapshot.foreground;
     const std::uint32_t p = snapshot.processId;
     if (p == 0) return {};
-    if (attachment != 0) {
-        if (s.console.ConsoleWindow() == f) return ReadCursor(s, snapshot, defaultCompositionCells);
-        ReleaseConsole(s.console, attachment);
+    ConsoleRead read;
+    if (source.processId != 0 && source.window == f) read = ReadThrough(s, source.processId, f);
+    if (!read.shown) {
+        // Nothing remembered, or the remembered process left or shows another console.
+        ReleaseConsole(source);
+        read = ReadThrough(s, p, f);
+        if (read.shown) {
+            source = ConsoleSource{p, f};
+        } else {
+            for (const Candidate& c : Candidates(s.processes, p)) {
+                read = ReadThrough(s, c.processId, f);
+                if (read.shown) {
+                    source = ConsoleSource{c.processId, f};
+                    break;
+                }
+            }
+        }
     }
-    if (AttachTo(s, attachment, p, f)) return ReadCursor(s, snapshot, defaultCompositionCells);
-    for (const Candidate& c : Candidates(s.processes, p)) {
-        if (c.processId == p || c.processId == 0) continue;
-        if (AttachTo(s, attachment, c.processId, f)) return ReadCursor(s, snapshot, defaultCompositionCells);
-    }
-    return {};
+    if (!read.cell) return {};
+    // The composition is the IME's, not the console's: read it detached.
+    const std::uint32_t w = CompositionWidth(s.desktop, s.ime, snapshot.focus, snapshot.caret, f);
+    const std::uint32_t cells = w > 0 ? std::min(w, kMaxCompositionCells) : defaultCompositionCells;
+    const CursorCell& c = *read.cell;
+    return ConsoleCellCaret(c.origin, c.column, c.row, cells, c.size);
 }
 
 std::uint32_t CompositionWidth(Desktop& desktop, Ime& ime, WindowId focus, WindowId caret, WindowId foreground) {
@@ -183,10 +202,6 @@ std::uint32_t CompositionWidth(Desktop& desktop, Ime& ime, WindowId focus, Windo
     return widest;
 }
 
-void ReleaseConsole(Console& console, std::uint32_t& attachment) {
-    if (attachment == 0) return;
-    console.Free();
-    attachment = 0;
-}
+void ReleaseConsole(ConsoleSource& source) { source = ConsoleSource{}; }
 
 }  // namespace tessel

@@ -1,11 +1,14 @@
 #pragma once
 // The caret of a classic console window: the console's cursor cell in pixels,
-// read by attaching to the console the foreground window shows.
+// read by attaching to the console the foreground window shows for the read
+// alone. An attached process is ended when its console is closed, and keeps
+// the console open after its own programs have left.
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
 #include "editability/caret_info.h"
+#include "editability/caret_locator_state.h"
 #include "main/focus_snapshot.h"
 #include "platform/console.h"
 #include "platform/desktop.h"
@@ -41,16 +44,17 @@ struct ConsoleCaretServices {
 };
 
 // The cursor of the console that the snapshot's foreground window shows.
-// `attachment` is the process id through which the program is attached to a
-// console (0: none); it is kept between calls and changed here as needed.
-CaretInfo LocateConsoleCaret(ConsoleCaretServices& services, std::uint32_t& attachment, const FocusSnapshot& snapshot,
+// `source` remembers whose console showed that window, so that the next read
+// attaches to it without searching; it is changed here as needed. The program
+// is attached to no console when this returns.
+CaretInfo LocateConsoleCaret(ConsoleCaretServices& services, ConsoleSource& source, const FocusSnapshot& snapshot,
                              std::uint32_t defaultCompositionCells);
 
 // Cells of the IME composition before its cursor, the largest among the
 // focus, caret and foreground windows and their default IME windows.
 std::uint32_t CompositionWidth(Desktop& desktop, Ime& ime, WindowId focus, WindowId caret, WindowId foreground);
 
-// Detaches from a console attached for its caret, if any.
-void ReleaseConsole(Console& console, std::uint32_t& attachment);
+// Forgets the process remembered for a console's caret.
+void ReleaseConsole(ConsoleSource& source);
 
 }  // namespace tessel

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "editability/console_caret.h"
 #include "main/shell_resources_win32.h"
 
 namespace tessel {
@@ -13,8 +12,6 @@ void DestroyAppState(AppState* state) {
     state->exeDirectory.clear();
     state->SettingsFilePath.clear();
     state->imeQuery = ImeQueryState{};
-
-    if (state->console) ReleaseConsole(*state->console, state->caretLocator.ConsoleAttachment);
 
     // Cached elements go before the automation objects that made them.
     EmptyFocusedElementCache(state->uia.focusedElement);

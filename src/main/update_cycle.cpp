@@ -145,9 +145,9 @@ void RunFullUpdate(AppState& state) {
 
     MonoTime decisionTime = state.clock->Now();
     ForegroundClass foreground = ClassifyForeground(desktop, state.caretLocator.classification, snapshot.foreground);
-    // A later rule may hide the badge before the locator gets to let an
-    // attached console go.
-    if (!foreground.ClassicConsole) ReleaseConsole(*state.console, state.caretLocator.ConsoleAttachment);
+    // Leaving the console forgets whose console it was, even when a later
+    // rule hides the badge before the locator runs.
+    if (!foreground.ClassicConsole) ReleaseConsole(state.caretLocator.ConsoleAttachment);
 
     EditabilityInputs inputs{desktop,           state.caretLocator.targetMemo, snapshot,
                              foreground,        decisionTime,                  *state.automation,

@@ -37,6 +37,23 @@ public:
     virtual std::optional<Rect> ClientRect(WindowId window) noexcept = 0;
 };
 
+// Attaches to a process's console and frees it when it goes, so that no
+// attachment outlives the read it was made for.
+class AttachedConsole {
+public:
+    AttachedConsole(Console& console, std::uint32_t processId) : console_(console), attached_(console.Attach(processId)) {}
+    AttachedConsole(const AttachedConsole&) = delete;
+    AttachedConsole& operator=(const AttachedConsole&) = delete;
+    ~AttachedConsole() {
+        if (attached_) console_.Free();
+    }
+    explicit operator bool() const { return attached_; }
+
+private:
+    Console& console_;
+    bool attached_;
+};
+
 // Owns an open console output handle and closes it once.
 class ConsoleOutputOwner {
 public:

@@ -1,5 +1,5 @@
-// The console caret: which process is attached, how the cursor cell becomes
-// pixels, and how a composition in progress widens it.
+// The console caret: which process is attached, for one read only, how the
+// cursor cell becomes pixels, and how a composition in progress widens it.
 #include <gtest/gtest.h>
 
 #include "doubles/app_rig.h"
@@ -66,7 +66,7 @@ protected:
 
     CaretInfo Locate(std::uint32_t cells = 1) {
         ConsoleCaretServices services{desktop, console, processes, ime};
-        return LocateConsoleCaret(services, attachment, snapshot, cells);
+        return LocateConsoleCaret(services, source, snapshot, cells);
     }
 
     ScriptedDesktop desktop;
@@ -74,28 +74,38 @@ protected:
     FakeProcesses processes;
     ScriptedIme ime{&desktop};
     FocusSnapshot snapshot;
-    std::uint32_t attachment = 0;
+    ConsoleSource source;
 };
 
-TEST_F(ConsoleCaret, DirectAttachmentIsKeptAndReused) {
+TEST_F(ConsoleCaret, EveryReadDetachesAndTheNextAttachesToTheRememberedProcess) {
     console.consoleOf[kHost] = kConsoleWindow;
     // Column 5, row 3 of the visible window; English: one cell.
     EXPECT_EQ(Locate(), (CaretInfo{true, 100 + 6 * 8, 200 + 3 * 16, 200 + 4 * 16}));
-    EXPECT_EQ(attachment, kHost);
+    EXPECT_EQ(console.attached, kNoWindow);
+    EXPECT_EQ(source, (ConsoleSource{kHost, kConsoleWindow}));
     EXPECT_EQ(Locate(2).X, 100 + 7 * 8);
-    EXPECT_EQ(console.attachTries.size(), 1u);  // the kept attachment is not renewed
+    EXPECT_EQ(console.attached, kNoWindow);
+    EXPECT_EQ(console.attachTries, (std::vector<std::uint32_t>{kHost, kHost}));
+    EXPECT_EQ(console.frees, 2);
+
+    // A failed read detaches as well and keeps the process for the next read.
+    console.buffers[kConsoleWindow].infoFails = true;
+    EXPECT_FALSE(Locate().Found);
+    EXPECT_EQ(console.attached, kNoWindow);
+    EXPECT_EQ(source.processId, kHost);
     EXPECT_EQ(console.openOutputs, 0);
     EXPECT_EQ(processes.snapshots, 0);
 
-    // The foreground shows another console: let go before attaching anew.
+    // The foreground shows another console that no process gives: nothing
+    // attached, nothing remembered.
     snapshot.foreground = 0x51;
     snapshot.processId = 0;
     EXPECT_FALSE(Locate().Found);
-    EXPECT_EQ(attachment, kHost);  // a process id of 0 tries nothing, not even a release
+    EXPECT_EQ(source.processId, kHost);  // a process id of 0 tries nothing, not even forgetting
     snapshot.processId = 600;
     EXPECT_FALSE(Locate().Found);
-    EXPECT_EQ(console.frees, 1);
-    EXPECT_EQ(attachment, 0u);
+    EXPECT_EQ(console.attached, kNoWindow);
+    EXPECT_EQ(source, ConsoleSource{});
 }
 
 TEST_F(ConsoleCaret, SearchTriesShellsInRankOrderWithinTheSession) {
@@ -109,8 +119,21 @@ TEST_F(ConsoleCaret, SearchTriesShellsInRankOrderWithinTheSession) {
     EXPECT_TRUE(Locate().Found);
     // P itself, then cmd.exe (ascending ids), then PowerShell; another session and this program never.
     EXPECT_EQ(console.attachTries, (std::vector<std::uint32_t>{kHost, 30, 31, 20}));
-    EXPECT_EQ(console.frees, 1);
-    EXPECT_EQ(attachment, 20u);
+    EXPECT_EQ(console.frees, 2);  // the other console at once, this one after the read
+    EXPECT_EQ(console.attached, kNoWindow);
+    EXPECT_EQ(source.processId, 20u);
+
+    // The next read goes straight to the process found, without a new search.
+    EXPECT_TRUE(Locate().Found);
+    EXPECT_EQ(processes.snapshots, 1);
+    EXPECT_EQ(console.attachTries, (std::vector<std::uint32_t>{kHost, 30, 31, 20, 20}));
+
+    // Once it has left, the search runs again and finds the console host.
+    console.consoleOf.erase(20);
+    EXPECT_TRUE(Locate().Found);
+    EXPECT_EQ(processes.snapshots, 2);
+    EXPECT_EQ(source.processId, 40u);
+    EXPECT_EQ(console.attached, kNoWindow);
 }
 
 TEST_F(ConsoleCaret, CursorOutsideTheVisibleWindowIsNoCaret) {
@@ -119,7 +142,7 @@ TEST_F(ConsoleCaret, CursorOutsideTheVisibleWindowIsNoCaret) {
     EXPECT_FALSE(Locate().Found);
     console.buffers[kConsoleWindow].info.cursor = Point{5, 99};  // above
     EXPECT_FALSE(Locate().Found);
-    EXPECT_EQ(attachment, kHost);  // the attachment stays for the next read
+    EXPECT_EQ(source.processId, kHost);  // the console is the right one: kept for the next read
     EXPECT_EQ(console.openOutputs, 0);
     console.buffers[kConsoleWindow].info.cursor = Point{5, 124};  // last visible row
     EXPECT_TRUE(Locate().Found);

@@ -170,20 +170,15 @@ struct LocatorRig {
     bool UiaAsked() const { return a.Calls(UiaCall::FocusedElement) > 0; }
 };
 
-TEST(EditabilityLocateCaret, NoForegroundReleasesConsole) {
+TEST(EditabilityLocateCaret, NoForegroundForgetsTheConsole) {
     LocatorRig r;
     r.state.caretNearTop = true;
-    r.state.ConsoleAttachment = 40;
-    r.console.attached = 9;
+    r.state.ConsoleAttachment = ConsoleSource{40, 9};
     CaretLocation loc = r.Locate(Snap(kNoWindow, kNoWindow, kNoWindow));
     EXPECT_FALSE(loc.caret.Found);
     EXPECT_FALSE(loc.caretNearTop);
     EXPECT_FALSE(r.state.caretNearTop);
-    EXPECT_EQ(r.console.frees, 1);
-    EXPECT_EQ(r.state.ConsoleAttachment, 0u);
-    // Nothing attached: nothing to free.
-    r.Locate(Snap(kNoWindow, kNoWindow, kNoWindow));
-    EXPECT_EQ(r.console.frees, 1);
+    EXPECT_EQ(r.state.ConsoleAttachment, ConsoleSource{});
 }
 
 TEST(EditabilityLocateCaret, EditControlUsesSystemCaretAndMemo) {
@@ -239,7 +234,8 @@ TEST(EditabilityLocateCaret, ClassicConsoleThenTerminal) {
     r.console.clientRects[1] = Rect{0, 0, 640, 400};
     // Korean mode: the caret is two cells right of the cursor cell's left edge.
     EXPECT_EQ(r.Locate(Snap(1, 1, kNoWindow), 2).caret, (CaretInfo{true, 40, 32, 48}));
-    EXPECT_EQ(r.state.ConsoleAttachment, 7u);
+    EXPECT_EQ(r.state.ConsoleAttachment, (ConsoleSource{7, 1}));
+    EXPECT_EQ(r.console.attached, kNoWindow);
     EXPECT_FALSE(r.UiaAsked());
 
     // Console caret missing: UI Automation with the console flag, then give up.
@@ -253,8 +249,8 @@ TEST(EditabilityLocateCaret, ClassicConsoleThenTerminal) {
     r.d.AddWindow(2, Win(u"CASCADIA_HOSTING_WINDOW_CLASS"));
     r.UiaCaretAt(5, 6, 7, Editability::UnknownEditability);
     EXPECT_EQ(r.Locate(Snap(2, 2, kNoWindow)).caret, (CaretInfo{true, 5, 6, 7}));
-    EXPECT_EQ(r.console.frees, 1);
-    EXPECT_EQ(r.state.ConsoleAttachment, 0u);
+    EXPECT_EQ(r.state.ConsoleAttachment, ConsoleSource{});
+    EXPECT_EQ(r.console.attached, kNoWindow);
     EXPECT_EQ(r.console.openOutputs, 0);
 }
 

@@ -133,16 +133,14 @@ TEST_F(UpdateCycle, AnUnreadableKoreanStatusHidesAndClearsTheKnownCaret) {
     EXPECT_EQ(state.sched.lastFullUpdate, clock.Now());
 }
 
-TEST_F(UpdateCycle, LeavingAConsoleLetsItGoEvenWhenTheNewControlTakesNoText) {
+TEST_F(UpdateCycle, LeavingAConsoleForgetsItEvenWhenTheNewControlTakesNoText) {
     // The caret locator is never reached when the control takes no text, so
-    // the update itself must drop a console attached for an earlier caret.
-    state.caretLocator.ConsoleAttachment = 40;
-    rig.console.attached = 0x900;
+    // the update itself must forget the console read for an earlier caret.
+    state.caretLocator.ConsoleAttachment = ConsoleSource{40, 0x900};
     FocusOn(kLabel, Rect{0, 0, 0, 0});
     FullUpdate(state);
     EXPECT_FALSE(state.badge.Visible);
-    EXPECT_EQ(rig.console.frees, 1);
-    EXPECT_EQ(state.caretLocator.ConsoleAttachment, 0u);
+    EXPECT_EQ(state.caretLocator.ConsoleAttachment, ConsoleSource{});
 }
 
 TEST_F(UpdateCycle, TheEditabilityVerdictIsReusedFor250Ms) {

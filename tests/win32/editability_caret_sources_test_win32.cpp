@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "editability/accessibility_caret.h"
@@ -51,6 +52,10 @@ public:
     }
     DWORD Id() const { return info_.dwProcessId; }
     bool Started() const { return info_.hProcess != nullptr; }
+    void End() const {
+        ::TerminateProcess(info_.hProcess, 0);
+        ::WaitForSingleObject(info_.hProcess, 5000);
+    }
     bool Ended(DWORD ms) const { return ::WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0; }
 
 private:
@@ -182,6 +187,7 @@ public:
     }
     DWORD Id() const { return child_.Id(); }
     bool Ended(DWORD ms) const { return child_.Ended(ms); }
+    void End() const { child_.End(); }
 
 private:
     HANDLE write_;
@@ -189,19 +195,24 @@ private:
     Child child_;
 };
 
-// What the console itself reports, read while this process is attached.
+// What the console of a process itself reports.
 struct ConsoleNumbers {
     CONSOLE_SCREEN_BUFFER_INFO buffer{};
     CONSOLE_FONT_INFOEX font{};
 };
 
-bool ReadNumbers(ConsoleNumbers& n) {
+bool ReadNumbers(DWORD processId, ConsoleNumbers& n) {
+    if (!::AttachConsole(processId)) return false;
     HANDLE out = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING, 0, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return false;
+    if (out == INVALID_HANDLE_VALUE) {
+        ::FreeConsole();
+        return false;
+    }
     n.font.cbSize = sizeof(n.font);
     const bool ok = ::GetConsoleScreenBufferInfo(out, &n.buffer) && ::GetCurrentConsoleFontEx(out, FALSE, &n.font);
     ::CloseHandle(out);
+    ::FreeConsole();
     return ok;
 }
 
@@ -215,7 +226,6 @@ protected:
         ::FreeConsole();
     }
     void TearDown() override {
-        ReleaseConsole(console, attachment);
         ::FreeConsole();
         // Attaching replaces the standard handles; give the test's output its own back.
         ::SetStdHandle(STD_INPUT_HANDLE, saved[0]);
@@ -244,7 +254,7 @@ protected:
 
     CaretInfo Locate(const FocusSnapshot& s, std::uint32_t cells = 1) {
         ConsoleCaretServices services{desktop, console, processes, ime};
-        return LocateConsoleCaret(services, attachment, s, cells);
+        return LocateConsoleCaret(services, source, s, cells);
     }
 
     HANDLE saved[3] = {};
@@ -253,10 +263,10 @@ protected:
     testing::CountingConsole console{counter};
     testing::CountingProcesses processes{counter};
     testing::CountingIme ime{counter};
-    std::uint32_t attachment = 0;
+    ConsoleSource source;
 };
 
-TEST_F(ConsoleCaretWin32, CursorCellInPixelsFollowsTheTextAndTheAttachmentIsLetGo) {
+TEST_F(ConsoleCaretWin32, CursorCellInPixelsFollowsTheTextAndNoReadStaysAttached) {
     const std::wstring base = L"Tessel.ConsoleCaretTest." + std::to_wstring(::GetCurrentProcessId());
     ConsoleProgram first(base + L".1");
     ASSERT_TRUE(first.WaitWritten());
@@ -266,12 +276,12 @@ TEST_F(ConsoleCaretWin32, CursorCellInPixelsFollowsTheTextAndTheAttachmentIsLetG
     const FocusSnapshot snap = SnapshotOf(window);
     const CaretInfo before = Locate(snap, 2);
     ASSERT_TRUE(before.Found);
-    ASSERT_NE(attachment, 0u);
-    EXPECT_EQ(::GetConsoleWindow(), window);
+    ASSERT_NE(source.processId, 0u);
+    EXPECT_EQ(::GetConsoleWindow(), nullptr);
 
     // The console's own numbers give the same place: two cells right of the cursor cell.
     ConsoleNumbers n;
-    ASSERT_TRUE(ReadNumbers(n));
+    ASSERT_TRUE(ReadNumbers(first.Id(), n));
     POINT origin{0, 0};
     ::ClientToScreen(window, &origin);
     const int column = n.buffer.dwCursorPosition.X - n.buffer.srWindow.Left;
@@ -287,30 +297,28 @@ TEST_F(ConsoleCaretWin32, CursorCellInPixelsFollowsTheTextAndTheAttachmentIsLetG
 
     // The program writes five characters: the caret moves five cells.
     ASSERT_TRUE(first.WriteHello());
-    const std::uint32_t kept = attachment;
+    const ConsoleSource kept = source;
     const CaretInfo after = Locate(snap, 2);
     ASSERT_TRUE(after.Found);
     EXPECT_EQ(after.X - before.X, 5 * cw);
     EXPECT_EQ(after.Top, before.Top);
-    EXPECT_EQ(attachment, kept);
+    EXPECT_EQ(source, kept);
 
-    // Another console in the foreground: the first is let go and the second taken.
+    // Another console in the foreground, then the first again.
     ConsoleProgram second(base + L".2");
     ASSERT_TRUE(second.WaitWritten());
-    ReleaseConsole(console, attachment);
     HWND other = WindowOf(second.Id());
     ASSERT_NE(other, nullptr);
-    ASSERT_TRUE(Locate(snap).Found);
     EXPECT_TRUE(Locate(SnapshotOf(other)).Found);
-    EXPECT_EQ(::GetConsoleWindow(), other);
-
-    // Released: this process has no console and may attach to the first one itself.
-    ReleaseConsole(console, attachment);
-    EXPECT_EQ(attachment, 0u);
+    EXPECT_EQ(source.window, ToWindowId(other));
+    EXPECT_EQ(Locate(snap, 2), after);
     EXPECT_EQ(::GetConsoleWindow(), nullptr);
-    EXPECT_TRUE(::AttachConsole(first.Id()));
-    EXPECT_EQ(::GetConsoleWindow(), window);
-    ::FreeConsole();
+
+    // With its program gone the console closes: nothing of this process holds it open.
+    first.End();
+    bool closed = false;
+    for (int i = 0; i < 50 && !closed; ++i, ::Sleep(100)) closed = !::IsWindow(window);
+    EXPECT_TRUE(closed) << "the console window stayed after its program ended";
 }
 
 TEST_F(ConsoleCaretWin32, OneReadMeasured) {
@@ -326,7 +334,7 @@ TEST_F(ConsoleCaretWin32, OneReadMeasured) {
     ASSERT_TRUE(Locate(snap).Found);
     const double firstUs = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
     const int firstCalls = counter.Total();
-    std::printf("console caret, first read (attaching): %.0f us, %d platform calls\n", firstUs, firstCalls);
+    std::printf("console caret, first read (searching): %.0f us, %d platform calls\n", firstUs, firstCalls);
     for (const auto& [name, count] : counter.calls) std::printf("  %s: %d\n", name.c_str(), count);
 
     counter.calls.clear();
@@ -334,11 +342,12 @@ TEST_F(ConsoleCaretWin32, OneReadMeasured) {
     t0 = std::chrono::steady_clock::now();
     for (int i = 0; i < kReads; ++i) ASSERT_TRUE(Locate(snap).Found);
     const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count() / kReads;
-    std::printf("console caret, kept attachment: %.0f us, %.1f platform calls per read\n", us,
+    std::printf("console caret, later reads (remembered process): %.0f us, %.1f platform calls per read\n", us,
                 counter.Total() / double(kReads));
     for (const auto& [name, count] : counter.calls) std::printf("  %s: %.1f\n", name.c_str(), count / double(kReads));
-    // Once attached: no attaching and no process snapshot.
-    EXPECT_EQ(counter.calls.count("AttachConsole"), 0u);
+    // Later reads attach to the remembered process only, without a process snapshot.
+    EXPECT_EQ(counter.calls["AttachConsole"], kReads);
+    EXPECT_EQ(counter.calls["FreeConsole"], kReads);
     EXPECT_EQ(counter.calls.count("CreateToolhelp32Snapshot"), 0u);
     EXPECT_EQ(counter.calls["CreateFileW"], kReads);
     EXPECT_EQ(counter.calls["CloseHandle"], kReads);
@@ -351,11 +360,34 @@ TEST_F(ConsoleCaretWin32, CtrlCInTheAttachedConsoleEndsItsProgramButNotTheReader
     HWND window = WindowOf(program.Id());
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(Locate(SnapshotOf(window)).Found);
-    // Ctrl+C goes to every process attached to the console, this one included;
-    // were it not ignored here, this test program would end now.
+    // Ctrl+C typed during a read goes to every process attached to the
+    // console, the reader included; were it not ignored after the reader's
+    // first attachment, this test program would end now.
+    ASSERT_TRUE(::AttachConsole(program.Id()));
     ASSERT_TRUE(::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
     EXPECT_TRUE(program.Ended(5000)) << "the console's own program did not get the interrupt";
     ::Sleep(300);
+}
+
+// Exit codes of the process that reads a console and then closes it.
+enum CloseOutcome { kReaderSurvived = 10, kNoCaretRead, kConsoleStayed };
+
+TEST_F(ConsoleCaretWin32, ClosingAConsoleAfterAReadLeavesTheReaderRunning) {
+    // Closing a console ends every process still attached to it, here quietly
+    // and with exit code 0: the reader runs in a process of its own so that
+    // its ending fails this test rather than ending the test program.
+    auto readThenClose = [this] {
+        const std::wstring base = L"Tessel.ConsoleCaretClose." + std::to_wstring(::GetCurrentProcessId());
+        ConsoleProgram program(base);
+        if (!program.WaitWritten()) return kNoCaretRead;
+        HWND window = WindowOf(program.Id());
+        if (!window || !Locate(SnapshotOf(window)).Found) return kNoCaretRead;
+        ::PostMessageW(window, WM_CLOSE, 0, 0);  // what the close button does
+        if (!program.Ended(5000)) return kConsoleStayed;
+        ::Sleep(500);  // time for this process to be ended, were it still attached
+        return kReaderSurvived;
+    };
+    EXPECT_EXIT(std::_Exit(readThenClose()), ::testing::ExitedWithCode(kReaderSurvived), "");
 }
 
 }  // namespace

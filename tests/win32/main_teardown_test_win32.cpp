@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "doubles/scripted_automation.h"
-#include "doubles/scripted_console.h"
 #include "main/app_state.h"
 #include "main/app_teardown_win32.h"
 #include "main/shell_resources_win32.h"
@@ -12,25 +11,18 @@
 namespace tessel {
 namespace {
 
-TEST(MainTeardownWin32, FreeingTheStateLetsTheConsoleAndTheCachedElementsGo) {
+TEST(MainTeardownWin32, FreeingTheStateLetsTheCachedElementsGo) {
     testing::ScriptedAutomation automation;
-    testing::ScriptedConsole console;
-    console.attached = 0x900;
     automation.Add(1);
     automation.Add(2);
     automation.focused = 1;
     automation.windowElements[5] = 2;
     auto* state = new AppState;
     state->automation = &automation;
-    state->console = &console;
-    state->caretLocator.ConsoleAttachment = 40;
     state->uia.focusedElement.element = automation.FocusedElement();
     state->IndicatorElement = automation.ElementFromWindow(5);
     state->shell = new ShellResources;
     DestroyAppState(state);
-    // An attached console would otherwise outlive the state that knew of it.
-    EXPECT_EQ(console.frees, 1);
-    EXPECT_EQ(console.attached, kNoWindow);
     EXPECT_EQ(automation.ReferenceProblems(), "");
 }
 
