@@ -113,6 +113,16 @@ TEST_F(UpdateCycle, RestProbeComparesWithWhatTheLastFullUpdateSaw) {
     EXPECT_FALSE(host.TargetUnchangedSinceFullUpdate());
 }
 
+TEST_F(UpdateCycle, AReadOnlyScintillaIsAskedOncePerFullUpdate) {
+    constexpr WindowId kEditor = 0x105;
+    desktop.AddWindow(kEditor, MakeWindow(u"Scintilla", kFrame, kThread, kPid, Rect{110, 140, 690, 490}))
+        .messageReplies[2140] = 1;
+    FocusOn(kEditor, Rect{50, 10, 51, 26});
+    FullUpdate(state);
+    EXPECT_FALSE(state.badge.Visible) << "it takes no text";
+    EXPECT_EQ(desktop.Sent().size(), 1u) << "each ask may wait 25 ms";
+}
+
 TEST_F(UpdateCycle, NoForegroundWindowHidesAndReleasesTheFocusedElement) {
     CacheFocusedElement();
     FullUpdate(state);
