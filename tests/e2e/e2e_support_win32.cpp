@@ -71,10 +71,11 @@ void Sandbox::WriteFile(const std::wstring& name, const std::string& bytes) cons
     ::CloseHandle(f);
 }
 
-Process::Process(const std::wstring& exe, const std::wstring& workingDir) {
+Process::Process(const std::wstring& exe, const std::wstring& workingDir, const std::wstring& arguments) {
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     std::wstring cmd = L"\"" + exe + L"\"";
+    if (!arguments.empty()) cmd += L" " + arguments;
     if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           workingDir.empty() ? nullptr : workingDir.c_str(), &si, &info_))
         info_ = {};

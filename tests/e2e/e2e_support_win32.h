@@ -34,7 +34,7 @@ private:
 // One started process.
 class Process {
 public:
-    explicit Process(const std::wstring& exe, const std::wstring& workingDir = L"");
+    explicit Process(const std::wstring& exe, const std::wstring& workingDir = L"", const std::wstring& arguments = L"");
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;

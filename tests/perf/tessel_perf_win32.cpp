@@ -9,7 +9,8 @@
 //   at rest after start-up;
 //   idle cost: wake-ups (context switches of all threads) and CPU time of both
 //   over an idle stretch with notepad focused that starts 15 s after the last
-//   input, when Tessel has reached its slowest poll.
+//   input, when Tessel has reached its slowest poll; also the wake-ups of the
+//   do-nothing program with a timer of that poll's period.
 // Options: --presses N (50), --chars N (200), --char-gap-ms N (150),
 //          --idle-seconds N (60).
 #include <windows.h>
@@ -419,16 +420,17 @@ void MeasureCallCosts(HWND window) {
 
 // Both processes over the same idle stretch, which starts 15 s after
 // `lastInput` (the perf counter time of the last key sent).
-void MeasureIdleCost(const LinuxProcess& tessel, const LinuxProcess& baseline, double lastInput, int seconds) {
+void MeasureIdleCost(const LinuxProcess& tessel, const LinuxProcess& baseline, const LinuxProcess& timed,
+                     double lastInput, int seconds) {
     const double restStart = lastInput + 15000;
     if (NowMs() < restStart) ::Sleep(static_cast<DWORD>(restStart - NowMs()));
     const auto tessel0 = tessel.CpuMs(), idle0 = baseline.CpuMs();
-    const auto tesselSw0 = tessel.Switches(), idleSw0 = baseline.Switches();
+    const auto tesselSw0 = tessel.Switches(), idleSw0 = baseline.Switches(), timedSw0 = timed.Switches();
     const double start = NowMs();
     ::Sleep(static_cast<DWORD>(seconds) * 1000);
     const double wall = NowMs() - start;
     const auto tessel1 = tessel.CpuMs(), idle1 = baseline.CpuMs();
-    const auto tesselSw1 = tessel.Switches(), idleSw1 = baseline.Switches();
+    const auto tesselSw1 = tessel.Switches(), idleSw1 = baseline.Switches(), timedSw1 = timed.Switches();
     if (!tessel0 || !idle0 || !tessel1 || !idle1 || !tesselSw0 || !idleSw0 || !tesselSw1 || !idleSw1) {
         std::printf("idle cost            /proc/<pid>/stat or task status could not be read\n");
         return;
@@ -439,6 +441,9 @@ void MeasureIdleCost(const LinuxProcess& tessel, const LinuxProcess& baseline, d
     std::printf("%-20s wake-ups: Tessel %.2f/s (%lld), idle_loop %.2f/s (%lld)\n", "",
                 static_cast<double>(*tesselSw1 - *tesselSw0) / seconds_, *tesselSw1 - *tesselSw0,
                 static_cast<double>(*idleSw1 - *idleSw0) / seconds_, *idleSw1 - *idleSw0);
+    if (timedSw0 && timedSw1)
+        std::printf("%-20s wake-ups of idle_loop with a 5 s timer, the slowest poll's period: %.2f/s (%lld)\n", "",
+                    static_cast<double>(*timedSw1 - *timedSw0) / seconds_, *timedSw1 - *timedSw0);
     std::printf("%-20s CPU time: Tessel %.0f ms, idle_loop %.0f ms (10 ms ticks); since their start %.0f ms, %.0f ms\n",
                 "", *tessel1 - *tessel0, *idle1 - *idle0, *tessel1, *idle1);
 }
@@ -470,7 +475,15 @@ int Run(const Options& options) {
         std::fprintf(stderr, "idle_loop.exe did not start\n");
         return 1;
     }
+    // A second copy under its own name, so that its Linux process is told apart.
+    ::CopyFileW(sandbox.Path(L"idle_loop.exe").c_str(), sandbox.Path(L"idle_timer.exe").c_str(), FALSE);
+    Process timed(sandbox.Path(L"idle_timer.exe"), sandbox.Dir(), L"5000");
+    if (!timed.Started() || !WaitFor([&] { return !WindowsOf(timed.Id(), L"Tessel.IdleLoop").empty(); }, 20s)) {
+        std::fprintf(stderr, "idle_timer.exe did not start\n");
+        return 1;
+    }
     LinuxProcess tesselLinux(sandbox.Exe()), idleLinux(sandbox.Path(L"idle_loop.exe"));
+    LinuxProcess timedLinux(sandbox.Path(L"idle_timer.exe"));
     if (!tesselLinux.Found() || !idleLinux.Found()) std::printf("the Linux processes were not found under Z:\\proc\n");
     notepad.Focus();
     if (::GetKeyState(VK_CAPITAL) & 1) {
@@ -508,7 +521,7 @@ int Run(const Options& options) {
 
     notepad.Focus();
     const double lastInput = NowMs();
-    if (tesselLinux.Found() && idleLinux.Found()) MeasureIdleCost(tesselLinux, idleLinux, lastInput, options.idleSeconds);
+    if (tesselLinux.Found() && idleLinux.Found()) MeasureIdleCost(tesselLinux, idleLinux, timedLinux, lastInput, options.idleSeconds);
     ReportMemory("after the idle stretch", tessel.Proc().Id(), tesselLinux, idle.Id(), idleLinux);
     std::fflush(stdout);
     tessel.Close();
