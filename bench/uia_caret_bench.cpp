@@ -14,8 +14,6 @@
 #include "doubles/scripted_desktop.h"
 #include "editability/uia_caret_search.h"
 
-#pragma GCC diagnostic pop
-
 namespace {
 
 using namespace tessel;

@@ -124,7 +124,7 @@ WindowLoopResult WordPaneLoop(CaretContext& ctx, CaretLocatorState& state, const
 
 // Steps 2 to 8: the first source that accepts a caret or gives up decides.
 CaretInfo SearchCaret(CaretContext& ctx, CaretLocatorState& state, const FocusSnapshot& snapshot,
-                      std::uint32_t defaultCompositionCells) {
+                      std::uint32_t defaultCompositionCells, bool& systemCaret) {
     Desktop& desktop = ctx.desktop;
     const ForegroundClass flags = ClassifyForeground(desktop, state.classification, snapshot.foreground);
 
@@ -149,7 +149,10 @@ CaretInfo SearchCaret(CaretContext& ctx, CaretLocatorState& state, const FocusSn
     EnsureTargetMemo(memo, snapshot);
     if (!memo.Evaluated) EvaluateNativeEditFirst(desktop, memo, snapshot);
     if (memo.NativeEditFirst) {
-        if (CaretInfo c = GuiThreadCaret(desktop, snapshot); c.Found) return c;
+        if (CaretInfo c = GuiThreadCaret(desktop, snapshot); c.Found) {
+            systemCaret = true;
+            return c;
+        }
     }
 
     const RuleWindow owner = ExcelCaretOwnerRule(desktop, memo, snapshot);
@@ -173,7 +176,10 @@ CaretInfo SearchCaret(CaretContext& ctx, CaretLocatorState& state, const FocusSn
         return FocusThenCaretAccessibleCaret(desktop, ctx.accessibility, snapshot.focus, snapshot.caret);
     }
 
-    if (CaretInfo c = GuiThreadCaret(desktop, snapshot); c.Found) return c;
+    if (CaretInfo c = GuiThreadCaret(desktop, snapshot); c.Found) {
+        systemCaret = true;
+        return c;
+    }
     const UiaCaret u = ResolveUiaCaret(env, snapshot, false, false, flags.ScopeToWindow);
     return u.kind == UiaCaretKind::CaretFound ? Accept(u) : CaretInfo{};
 }
@@ -250,7 +256,7 @@ CaretLocation LocateCaret(CaretContext& context, CaretLocatorState& state, const
         state.caretNearTop = false;
         return result;
     }
-    result.caret = SearchCaret(context, state, snapshot, defaultCompositionCells);
+    result.caret = SearchCaret(context, state, snapshot, defaultCompositionCells, result.systemCaret);
     result.caretNearTop = result.caret.Found && InTopBand(context.desktop, result.caret, snapshot.foreground);
     state.caretNearTop = result.caretNearTop;
     return result;

@@ -37,6 +37,7 @@ struct CaretContext {
 struct CaretLocation {
     CaretInfo caret;
     bool caretNearTop = false;  // the caret lies in the top band of the foreground window
+    bool systemCaret = false;   // the caret is the system caret GetGUIThreadInfo reports
 };
 
 // The caret of the focused control in physical screen pixels. Mutates only the

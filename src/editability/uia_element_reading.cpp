@@ -166,7 +166,7 @@ CaretInfo EmptyFieldGuess(UiaEnv& env, const UiaElementRef& element, WindowId sc
     bool field = a.I32Property(element, kControlType) == uia_control_type::kEdit;
     if (!field) {
         const std::optional<std::string> role = a.StringProperty(element, kAriaRole);
-        field = role && HasTextInputRole(AsciiLowerCopy(*role));
+        field = role && HasTextInputRole(AsciiLowerCopy(TrimWhiteSpace(*role)));
     }
     if (!field) field = (known ? *known : ElementEditability(a, element)) == Editability::TextInput;
     if (!field) return {};
@@ -197,7 +197,10 @@ bool IsAddressBar(Automation& a, const UiaElementRef& element) {
 bool IsTaskManagerSearchBox(UiaEnv& env, const UiaElementRef& element, WindowId window) {
     const auto cls = ReadStringProperty(env.automation, element, uia_property::kClassName);
     if (!cls || !EqualsIgnoreAsciiCase(*cls, "Windows.UI.Composition.DesktopWindowContentBridge")) return false;
-    if (window == kNoWindow || !EqualsIgnoreAsciiCase(env.desktop.ClassName(window), u"TaskManagerWindow")) return false;
+    if (window == kNoWindow) return false;
+    ClassNameBuffer windowClass;
+    env.desktop.ReadClassName(window, windowClass);
+    if (!windowClass.Is("TaskManagerWindow")) return false;
     const std::optional<ElementRect> r = ElementRectangle(env, element);
     if (!r || !IsUsableRect(*r) || r->width < 80 || r->height > 160) return false;
     return InTopBand(env.desktop, GuessInside(*r), window);

@@ -86,7 +86,7 @@ struct AppState {
     EditabilityVerdict editabilityVerdict;
     OutlookAnswerCache outlookAnswer;
     CaretInfo lastCaret;
-    std::optional<FocusSnapshot> lastFullUpdateTarget;  // what the last FullUpdate looked at
+    std::optional<FocusSnapshot> lastFullUpdateTarget;  // what the last FullUpdate looked at, if the rest probe can see its changes
     bool CaretNearTop = false;
     std::optional<Rect> KeepOutRect;
     WindowId imeHostWindow = kNoWindow;

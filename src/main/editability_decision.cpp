@@ -39,18 +39,15 @@ bool ComputeVerdict(const EditabilityInputs& in) {
     Desktop& desktop = in.desktop;
     const FocusSnapshot& s = in.snapshot;
     std::optional<std::uint8_t> outlookAnswer;
-    // Caret and focus are usually one window; its rules answer the same twice.
+    // The standard-control rule has answered for both windows already: the
+    // cheap rules' native-edit test asks it, and asking a Scintilla editor
+    // again would cost another message. Caret and focus are usually one
+    // window; its rules answer the same twice.
     for (WindowId w : {s.caret, s.focus == s.caret ? kNoWindow : s.focus}) {
-        if (!w) continue;
-        if (IsWordPane(desktop, w)) {
-            if (!outlookAnswer) {
-                // "Does not apply" is the compose test's own Outlook-pane check.
-                const std::uint8_t compose = ComposeWindowTest(desktop, in.outlook, in.outlookAnswer, s, w);
-                if (compose != kNotOutlookPane) outlookAnswer = compose;
-            }
-        } else if (StandardControlRule(desktop, w) == ControlVerdict::Editable) {
-            return true;
-        }
+        if (!w || !IsWordPane(desktop, w) || outlookAnswer) continue;
+        // "Does not apply" is the compose test's own Outlook-pane check.
+        const std::uint8_t compose = ComposeWindowTest(desktop, in.outlook, in.outlookAnswer, s, w);
+        if (compose != kNotOutlookPane) outlookAnswer = compose;
     }
     if (in.foreground.PowerPoint && FocusThenCaretAccessibleCaret(desktop, in.accessibility, s.focus, s.caret).Found)
         return true;

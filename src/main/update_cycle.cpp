@@ -77,6 +77,9 @@ void UpdateTaskManagerMode(AppState& state, const FocusSnapshot& snapshot) {
         if (!state.taskManagerMode) {
             state.taskManagerMode = true;
             ReadIndicator(state);
+            // The taskbar is the shell's: a shell that timed out must not
+            // empty the reads of the focused application that follow.
+            state.automation->BeginUpdate();
             desktop.SetTimer(state.mainWindow, kTaskManagerTimerId, kTaskManagerPeriodMs);
         }
     } else if (state.taskManagerMode) {
@@ -191,6 +194,9 @@ void RunFullUpdate(AppState& state) {
         return;
     }
 
+    // The rest probe sees only the system caret; a caret read elsewhere
+    // (UI Automation, a caret object, a console) may move without it.
+    if (!location.systemCaret) state.lastFullUpdateTarget.reset();
     state.lastCaret = location.caret;
     state.badge.NearTop = location.caretNearTop;
     state.KeepOutRect = keepOut;

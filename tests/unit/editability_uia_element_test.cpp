@@ -153,6 +153,12 @@ TEST(EditabilityUiaElement, EmptyFieldGuessNearTheTopOfTheScope) {
     EXPECT_FALSE(EmptyFieldGuess(r.env, r.a.FocusedElement(), 6).Found);
     field.Rect(50, 40, 60, 30);
     EXPECT_FALSE(EmptyFieldGuess(r.env, r.a.FocusedElement(), 5).Found);
+    // A plain element is a field by its ARIA role, padded as pages write it.
+    ScriptedNode& div = r.a.Add(2).Rect(50, 40, 300, 30);
+    div.strings[prop::kAriaRole] = "\u00a0searchbox ";
+    div.bools[prop::kIsKeyboardFocusable] = false;  // read only as a field by its role
+    r.a.focused = 2;
+    EXPECT_TRUE(EmptyFieldGuess(r.env, r.a.FocusedElement(), 5).Found);
     EXPECT_EQ(r.Leaks(), "");
 }
 

@@ -97,6 +97,30 @@ TEST_F(UpdateCycle, RestProbeComparesWithWhatTheLastFullUpdateSaw) {
     FullUpdate(state);
     FocusOn(kLabel, Rect{60, 10, 61, 26});
     EXPECT_FALSE(host.TargetUnchangedSinceFullUpdate()) << "the focus moved";
+
+    // A caret object's caret moves without the system caret: no rest.
+    constexpr WindowId kWord = 0x103, kWordPane = 0x104;
+    desktop.AddWindow(kWord, MakeWindow(u"OpusApp", kNoWindow, kThread, kPid, Rect{100, 100, 700, 500}));
+    desktop.AddWindow(kWordPane, MakeWindow(u"_WwG", kWord, kThread, kPid, Rect{110, 140, 690, 490}));
+    desktop.SetForeground(kWord);
+    GuiThreadInfo info;
+    info.active = kWord;
+    info.focus = info.caret = kWordPane;
+    desktop.SetGuiThreadInfo(kThread, info);
+    rig.accessibility.SetCaret(kWordPane, 300, 200, 220);
+    FullUpdate(state);
+    ASSERT_EQ(state.lastCaret.X, 300);
+    EXPECT_FALSE(host.TargetUnchangedSinceFullUpdate());
+}
+
+TEST_F(UpdateCycle, AReadOnlyScintillaIsAskedOncePerFullUpdate) {
+    constexpr WindowId kEditor = 0x105;
+    desktop.AddWindow(kEditor, MakeWindow(u"Scintilla", kFrame, kThread, kPid, Rect{110, 140, 690, 490}))
+        .messageReplies[2140] = 1;
+    FocusOn(kEditor, Rect{50, 10, 51, 26});
+    FullUpdate(state);
+    EXPECT_FALSE(state.badge.Visible) << "it takes no text";
+    EXPECT_EQ(desktop.Sent().size(), 1u) << "each ask may wait 25 ms";
 }
 
 TEST_F(UpdateCycle, NoForegroundWindowHidesAndReleasesTheFocusedElement) {

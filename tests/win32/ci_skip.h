@@ -1,7 +1,8 @@
 #pragma once
-// Some desktops lack a notification area or raw input for injected keys, and
-// a test that needs one skips itself there. Under CI the harness always
-// provides both, so a missing one is a fault and the test fails instead.
+// Some desktops lack a notification area, raw input for injected keys, an IME
+// that opens or layered windows on the screen DC, and a test that needs one
+// skips itself there. Under CI the harness always provides them, so a missing
+// one is a fault and the test fails instead.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
