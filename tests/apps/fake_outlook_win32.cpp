@@ -10,15 +10,19 @@
 // A hidden control window of class "Tessel.FakeOutlook.Control" answers:
 //   WM_APP + 10 (wParam scenario 0..3): shows the scenario in fresh windows;
 //                returns the new frame window
-//   WM_APP + 11: objects handed out and not yet released
-//   WM_APP + 12: objects handed out in all
+//   WM_APP + 11: objects handed out and not yet released, the application's
+//                connections to other processes among them
+//   WM_APP + 12: objects made for member reads, in all
 //   WM_APP + 13: member reads (Invoke calls)
 //   WM_APP + 14: member reads with flags the member does not take
 //   WM_APP + 15 (wParam 0 or 1): withdraws or publishes the application object
 //   WM_APP + 16: the members read since the scenario was shown, bit (1 << DISPID)
 //   WM_APP + 17: caret objects asked for (WM_GETOBJECT with OBJID_CARET)
 //   WM_APP + 18: raises a focus event for the pane (as Outlook's editor would)
-// The exit code is the number of objects still not released at exit.
+// The application object is registered weakly: the running object table does
+// not keep it connected, so its external connections are its clients' alone.
+// The exit code is the number of objects, connections included, still held
+// when the message loop ends: the fake's own COM teardown would release them.
 #include <windows.h>
 #include <oleacc.h>
 #include <oleauto.h>
@@ -36,6 +40,7 @@ constexpr wchar_t kFakeClsidText[] = L"{6B0F56F1-3A5B-4E57-9D6B-0F5A7C1E2D01}";
 constexpr IID kIidIUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr IID kIidIDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr IID kIidIAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+constexpr IID kIidIExternalConnection = {0x00000019, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 constexpr UINT kShowScenario = WM_APP + 10;
 constexpr UINT kAliveObjects = WM_APP + 11;
@@ -54,6 +59,7 @@ const wchar_t* const kTitles[] = {L"Untitled - Message (HTML)", L"Lunch on Frida
 
 Scenario g_scenario = kCompose;
 long g_alive = 0;
+long g_connections = 0;  // strong connections of other processes to the application object
 long g_handedOut = 0;
 long g_reads = 0;
 long g_badFlagReads = 0;
@@ -79,8 +85,10 @@ constexpr MemberName kMembers[] = {
 };
 
 // One automation object. Every object but the application is made for the
-// one read that hands it out and counted until its last release.
-class Object final : public IDispatch {
+// one read that hands it out and counted until its last release. The
+// application lives as long as the fake; what other processes hold of it is
+// counted through the connections COM reports to it.
+class Object final : public IDispatch, public IExternalConnection {
 public:
     Object(Kind kind, std::wstring caption, long itemClass, bool sent)
         : kind_(kind), caption_(std::move(caption)), itemClass_(itemClass), sent_(sent) {
@@ -94,6 +102,11 @@ public:
         if (!out) return E_POINTER;
         if (IsEqualIID(iid, kIidIUnknown) || IsEqualIID(iid, kIidIDispatch)) {
             *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        if (kind_ == kApplication && IsEqualIID(iid, kIidIExternalConnection)) {
+            *out = static_cast<IExternalConnection*>(this);
             AddRef();
             return S_OK;
         }
@@ -114,6 +127,14 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    DWORD STDMETHODCALLTYPE AddConnection(DWORD type, DWORD) override {
+        if (type & EXTCONN_STRONG) ++g_connections;
+        return static_cast<DWORD>(g_connections);
+    }
+    DWORD STDMETHODCALLTYPE ReleaseConnection(DWORD type, DWORD, BOOL) override {
+        if (type & EXTCONN_STRONG) --g_connections;
+        return static_cast<DWORD>(g_connections);
+    }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         if (count != 1 || !names || !ids) return E_INVALIDARG;
         for (const MemberName& m : kMembers) {
@@ -288,7 +309,8 @@ bool RegisterProgId() {
 
 void Publish(bool on) {
     if (on && !g_registration) {
-        ::RegisterActiveObject(g_application, kFakeClsid, ACTIVEOBJECT_STRONG, &g_registration);
+        ::RegisterActiveObject(static_cast<IDispatch*>(g_application), kFakeClsid, ACTIVEOBJECT_WEAK,
+                               &g_registration);
     } else if (!on && g_registration) {
         ::RevokeActiveObject(g_registration, nullptr);
         g_registration = 0;
@@ -355,7 +377,7 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             if (wParam > kReading) return 0;
             return reinterpret_cast<LRESULT>(ShowScenario(g_instance, static_cast<Scenario>(wParam)));
         case kAliveObjects:
-            return g_alive;
+            return g_alive + g_connections;
         case kHandedOut:
             return g_handedOut;
         case kReads:
@@ -412,8 +434,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     ShowScenario(instance, scenario);
 
     RunMessageLoop();
+    const long unreleased = g_alive + g_connections;
     Publish(false);
     g_application->Release();
     ::CoUninitialize();
-    return static_cast<int>(g_alive);
+    return static_cast<int>(unreleased);
 }

@@ -14,20 +14,6 @@ using namespace std::chrono_literals;
 constexpr UINT kSetCaret = WM_APP + 1;
 constexpr UINT kPublish = WM_APP + 3;
 
-// Where the badge (15 pixels at 96 DPI, below the caret by default) belongs
-// for a caret box at (x, y) of the pane's client area.
-POINT BadgeFor(HWND pane, int x, int y, int width, int height) {
-    POINT o{0, 0};
-    ::ClientToScreen(pane, &o);
-    const int right = o.x + x + (width == 0 ? 1 : width);
-    return POINT{right + 4, o.y + y + height + 2};
-}
-
-bool BadgeAt(HWND badge, POINT p) {
-    RECT r = RectOf(badge);
-    return ::IsWindowVisible(badge) && r.left == p.x && r.top == p.y && r.right - r.left == 15 && r.bottom - r.top == 15;
-}
-
 TEST(CaretObjectE2E, BadgeFollowsTheCaretObjectOfAWordPane) {
     Process app(BuildDirectory() + L"\\caret_object.exe");
     ASSERT_TRUE(app.Started());

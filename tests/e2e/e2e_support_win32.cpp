@@ -215,6 +215,18 @@ HWND BadgeOf(RunningTessel& tessel) {
     return badges.empty() ? nullptr : badges.front();
 }
 
+POINT BadgeFor(HWND window, int x, int y, int width, int height) {
+    POINT o{0, 0};
+    ::ClientToScreen(window, &o);
+    const int right = o.x + x + (width == 0 ? 1 : width);
+    return POINT{right + 4, o.y + y + height + 2};
+}
+
+bool BadgeAt(HWND badge, POINT p) {
+    RECT r = RectOf(badge);
+    return ::IsWindowVisible(badge) && r.left == p.x && r.top == p.y && r.right - r.left == 15 && r.bottom - r.top == 15;
+}
+
 Notepad::Notepad() : process_(L"C:\\windows\\system32\\notepad.exe") {
     WaitFor([&] {
         auto w = WindowsOf(process_.Id(), L"Notepad");

@@ -101,6 +101,13 @@ private:
 // The badge window of a running Tessel, null when there is none.
 HWND BadgeOf(RunningTessel& tessel);
 
+// Where the badge (15 pixels at 96 DPI, below the caret by default) belongs
+// for a caret box at (x, y), `width` by `height`, of `window`'s client area.
+POINT BadgeFor(HWND window, int x, int y, int width, int height);
+
+// Whether the badge is shown, 15 pixels square, at `p`.
+bool BadgeAt(HWND badge, POINT p);
+
 // Wine's notepad, started and brought to the foreground.
 class Notepad {
 public:

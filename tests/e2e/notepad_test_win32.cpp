@@ -60,11 +60,6 @@ bool CapsLockOn() { return (::GetKeyState(VK_CAPITAL) & 1) != 0; }
 POINT Below(const ScreenCaret& c) { return POINT{c.x + 4, c.bottom + 2}; }
 POINT Right(const ScreenCaret& c) { return POINT{c.x + 4, c.bottom - 15}; }
 
-bool BadgeAt(HWND badge, POINT p) {
-    RECT r = RectOf(badge);
-    return ::IsWindowVisible(badge) && r.left == p.x && r.top == p.y && r.right - r.left == 15 && r.bottom - r.top == 15;
-}
-
 class NotepadE2E : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -1,7 +1,8 @@
 // The real Tessel.exe over a scripted Outlook (tests/apps/fake_outlook): it
 // asks the running application whether the focused message pane is being
-// written, keeps the badge off received mail and the reading pane, releases
-// every object it was handed, and keeps its answer until the caches empty.
+// written, shows the badge at the pane's caret only where mail is written,
+// releases every object it was handed (its connection to the application
+// too), and keeps its answer until the caches empty.
 #include <gtest/gtest.h>
 
 #include "e2e/e2e_support_win32.h"
@@ -20,6 +21,14 @@ constexpr UINT kMembersRead = WM_APP + 16;
 constexpr UINT kRaiseFocusEvent = WM_APP + 18;
 
 enum Scenario { kCompose = 0, kReceived = 1, kInline = 2, kReading = 3 };
+
+// The fake's caret in its message pane: client box (60, 40), 2 by 18.
+constexpr int kCaretX = 60, kCaretY = 40, kCaretWidth = 2, kCaretHeight = 18;
+
+HWND PaneOf(HWND frame) {
+    HWND body = ::FindWindowExW(frame, nullptr, L"_WwB", nullptr);
+    return body ? ::FindWindowExW(body, nullptr, L"_WwG", nullptr) : nullptr;
+}
 
 class FakeOutlook {
 public:
@@ -81,18 +90,24 @@ TEST(OutlookE2E, TesselAsksOutlookAboutEachPaneAndReleasesWhatItGets) {
         long members;
     } cases[] = {{kCompose, kItemRead}, {kReceived, kItemRead}, {kInline, kInlineRead}, {kReading, kInlineRead}};
     for (const auto& c : cases) {
-        ASSERT_NE(fake.Show(c.scenario), nullptr);
+        HWND frame = fake.Show(c.scenario);
+        ASSERT_NE(frame, nullptr);
         // While the fake switches windows Tessel may ask once about a half-built
         // scenario; what matters is that the scenario's own members were read.
         EXPECT_TRUE(WaitFor([&] { return (fake.Ask(kMembersRead) & c.members) == c.members; }, 15s))
             << "scenario " << c.scenario << ": members read " << fake.Ask(kMembersRead);
-        EXPECT_TRUE(WaitFor([&] { return fake.Ask(kAliveObjects) == 0; }, 5s)) << "scenario " << c.scenario;
+        // Every object, and the connection to the application, let go.
+        EXPECT_TRUE(WaitFor([&] { return fake.Ask(kAliveObjects) == 0; }, 5s))
+            << "scenario " << c.scenario << ": " << fake.Ask(kAliveObjects) << " held";
         // Received mail and the reading pane report a caret, yet are not written in.
         if (c.scenario == kReceived || c.scenario == kReading) {
             ::Sleep(1000);
             EXPECT_FALSE(::IsWindowVisible(badge)) << "scenario " << c.scenario;
         } else {
-            EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(badge) != FALSE; }, 10s)) << "scenario " << c.scenario;
+            const POINT want = BadgeFor(PaneOf(frame), kCaretX, kCaretY, kCaretWidth, kCaretHeight);
+            EXPECT_TRUE(WaitFor([&] { return BadgeAt(badge, want); }, 10s))
+                << "scenario " << c.scenario << ": badge at " << RectOf(badge).left << "," << RectOf(badge).top
+                << " visible " << ::IsWindowVisible(badge) << ", wanted " << want.x << "," << want.y;
         }
     }
     EXPECT_EQ(fake.Ask(kBadFlagReads), 0);

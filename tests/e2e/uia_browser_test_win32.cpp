@@ -34,11 +34,6 @@ POINT BadgeFor(HWND window, int x, int y) {
     return POINT{p.x + 4, p.y + fb::kCaretHeight + 2};
 }
 
-bool BadgeAt(HWND badge, POINT p) {
-    RECT r = RectOf(badge);
-    return ::IsWindowVisible(badge) && r.left == p.x && r.top == p.y;
-}
-
 class UiaBrowserE2E : public ::testing::Test {
 protected:
     void SetUp() override {

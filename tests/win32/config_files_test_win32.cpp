@@ -47,7 +47,8 @@ protected:
                std::to_wstring(GetTickCount64()) + L"-\uD55C\uAE00";  // a non-ASCII name on purpose
         ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr));
     }
-    void TearDown() override { RemoveTree(dir_); }
+    // Extended-length, so that a folder whose name ends in a dot goes too.
+    void TearDown() override { RemoveTree(L"\\\\?\\" + dir_); }
 
     std::string Path(const std::wstring& name) const { return Narrow(dir_ + L"\\" + name); }
 
@@ -178,11 +179,13 @@ TEST_F(ConfigFilesWin32, ReadsFilesUpToOneMebibyteWholeAndLongerOnesNotAtAll) {
 
 TEST_F(ConfigFilesWin32, LoadsAndSavesInAFolderLongerThanMaxPath) {
     // Beside a Tessel.exe deep in a folder tree: the directories are made by
-    // the save itself.
-    std::wstring exe = dir_;
-    while (exe.size() <= MAX_PATH) exe += L"\\" + std::wstring(60, L'd');
-    exe += L"\\Tessel.exe";
-    const SettingsPaths paths = ComputeSettingsFilePath(Narrow(exe));
+    // the save itself. The last folder's name ends in a dot, as tools other
+    // than Explorer may name one; only the extended-length form keeps the dot
+    // (a plain path would lead to a twin folder without it).
+    std::wstring exeDir = dir_;
+    while (exeDir.size() <= MAX_PATH) exeDir += L"\\" + std::wstring(60, L'd');
+    exeDir += L"\\Tessel.";
+    const SettingsPaths paths = ComputeSettingsFilePath(Narrow(exeDir + L"\\Tessel.exe"));
     Settings changed;
     changed.PlaySounds = true;
     changed.IndicatorPosition = IndicatorPosition::Above;
@@ -190,6 +193,8 @@ TEST_F(ConfigFilesWin32, LoadsAndSavesInAFolderLongerThanMaxPath) {
     const SaveOutcome out = SaveSettingsFile(files, paths.settingsFilePath, changed);
     EXPECT_TRUE(out.saved) << out.error.message;
     EXPECT_EQ(LoadSettingsFromDisk(paths.settingsFilePath), changed);
+    EXPECT_NE(GetFileAttributesW((L"\\\\?\\" + exeDir + L"\\Tessel.ini").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the file is not in the folder whose name ends in a dot";
 }
 
 TEST_F(ConfigFilesWin32, LevelThatIsAFileFailsWithTheSystemError) {
