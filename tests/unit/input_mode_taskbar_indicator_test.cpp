@@ -98,6 +98,20 @@ TEST(InputModeTaskbarIndicator, FailuresLeaveTheReadingAlone) {
     EXPECT_FALSE(r.Read());
     EXPECT_EQ(r.value, reading::kEnglish);
     EXPECT_EQ(r.a.ReferenceProblems(), "");
+
+    // Whatever step fails, in the search or in re-reading the held element,
+    // each reference is released once; at exit the held one goes too.
+    for (int call = 0; call < static_cast<int>(UiaCall::kCount); ++call) {
+        IndicatorRig f;
+        f.Read();
+        f.Name(3, "Clock");
+        f.a.Add(4, 2);
+        f.Name(4, "English input mode");
+        f.a.Fail(static_cast<UiaCall>(call));
+        f.Read();
+        f.held = UiaElementRef{};
+        EXPECT_EQ(f.a.ReferenceProblems(), "") << "failing call " << call;
+    }
 }
 
 TEST(InputModeTaskbarIndicator, SearchIsBoundedByDepthAndBudget) {
