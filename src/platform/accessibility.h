@@ -20,9 +20,10 @@ struct AccessibleBox {
 class Accessibility {
 public:
     virtual ~Accessibility() = default;
-    // AccessibleObjectFromWindow(window, OBJID_CARET, IID_IAccessible), then
-    // accLocation of CHILDID_SELF; the object is released before returning.
-    // Empty when there is no object or either call fails.
+    // The window's caret object (WM_GETOBJECT/OBJID_CARET, answered within a
+    // bound, else the system's own), then accLocation of CHILDID_SELF; the
+    // object is released before returning. Empty when there is no object,
+    // the window does not answer in time, or a call fails.
     virtual std::optional<AccessibleBox> CaretLocation(WindowId window) noexcept = 0;
 };
 

@@ -7,6 +7,8 @@
 //               signed 16-bit values. Raises the caret's location change.
 //   WM_APP + 2  returns the number of caret objects not yet released.
 //   WM_APP + 3  wParam 0: no caret object from now on; 1: publish it again.
+//   WM_APP + 10 (posted) the GUI thread sleeps for wParam milliseconds, as a
+//               hung application does.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -17,6 +19,7 @@ namespace {
 constexpr UINT kSetCaret = WM_APP + 1;
 constexpr UINT kLiveObjects = WM_APP + 2;
 constexpr UINT kPublish = WM_APP + 3;
+constexpr UINT kHang = WM_APP + 10;
 
 // Defined here: liboleacc's IID_IAccessible links to an import thunk.
 constexpr IID kIidIAccessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
@@ -178,6 +181,9 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             return g_liveObjects;
         case kPublish:
             g_publish = wParam != 0;
+            return 0;
+        case kHang:
+            ::Sleep(static_cast<DWORD>(wParam));
             return 0;
         case WM_SETFOCUS:
             if (g_pane) ::SetFocus(g_pane);

@@ -173,7 +173,7 @@ class CountingAccessibility final : public Accessibility {
 public:
     explicit CountingAccessibility(CallCounter& c) : c_(c) {}
     std::optional<AccessibleBox> CaretLocation(WindowId w) noexcept override {
-        c_.Count("AccessibleObjectFromWindow+accLocation+Release");
+        c_.Count("WM_GETOBJECT+accLocation+Release");
         return real_.CaretLocation(w);
     }
 

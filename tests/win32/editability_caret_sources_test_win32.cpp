@@ -25,6 +25,7 @@ using testing::CallCounter;
 constexpr UINT kSetCaret = WM_APP + 1;
 constexpr UINT kLiveObjects = WM_APP + 2;
 constexpr UINT kPublish = WM_APP + 3;
+constexpr UINT kHang = WM_APP + 10;  // posted; wParam: milliseconds the GUI thread sleeps
 
 std::wstring BesideTests(const wchar_t* name) {
     wchar_t path[MAX_PATH];
@@ -150,6 +151,21 @@ TEST_F(AccessibilityCaretWin32, ReadsTheBoxAnotherProcessReportsAndRefusesImplau
     EXPECT_FALSE(Read().Found);
     // Every object handed out has been released again.
     EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(frame, kLiveObjects, 0, 0) == 0; }, 5000));
+}
+
+TEST_F(AccessibilityCaretWin32, AHungApplicationHasNoCaretObjectRatherThanFreezingTheReader) {
+    SetBox(40, 30, 0, 18);
+    ASSERT_TRUE(Read().Found);
+    ::PostMessageW(frame, kHang, 3000, 0);
+    ::Sleep(100);  // the application's thread is asleep now
+    const auto start = std::chrono::steady_clock::now();
+    const CaretInfo during = Read();
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::printf("read during a 3 s hang: %.0f ms\n", ms);
+    EXPECT_FALSE(during.Found);
+    EXPECT_LT(ms, 1000.0);
+    // Once the application pumps again, its caret is read again.
+    EXPECT_TRUE(WaitFor([&] { return Read().Found; }, 8000));
 }
 
 TEST_F(AccessibilityCaretWin32, OneReadMeasured) {
