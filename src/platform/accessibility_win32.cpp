@@ -18,9 +18,36 @@ constexpr LONG kObjIdCaret = -8;  // OBJID_CARET
 // How long the application may take to hand out its caret object. Making and
 // marshalling one takes a responsive word processor a few milliseconds; a
 // hung one must not freeze the badge, the tray and the settings window with
-// it. After about five seconds without pumping, SMTO_ABORTIFHUNG fails at
-// once, so a long hang costs this bound only at its start.
+// it for longer than a moment.
 constexpr UINT kCaretObjectTimeoutMs = 150;
+
+// Tessel reads the caret several times a second, so a hung thread would cost
+// the bound at every read. A thread whose window did not answer is not asked
+// again until it answers a WM_NULL sent after the request, or this long has
+// passed (by then SMTO_ABORTIFHUNG fails at once for a thread still hung).
+constexpr ULONGLONG kUnansweredPatienceMs = 5000;
+
+struct Unanswered {
+    DWORD thread = 0;
+    ULONGLONG since = 0;
+};
+// Callbacks of SendMessageCallback run on the sending thread, so the reading
+// (GUI) thread keeps its own.
+thread_local Unanswered t_unanswered;
+
+void CALLBACK AnswerArrived(HWND, UINT, ULONG_PTR thread, LRESULT) noexcept {
+    if (t_unanswered.thread == static_cast<DWORD>(thread)) t_unanswered = Unanswered{};
+}
+
+bool StillUnanswered(DWORD thread) noexcept {
+    return thread != 0 && t_unanswered.thread == thread &&
+           ::GetTickCount64() - t_unanswered.since < kUnansweredPatienceMs;
+}
+
+void AwaitAnswer(HWND window, DWORD thread) noexcept {
+    if (thread != 0 && ::SendMessageCallbackW(window, WM_NULL, 0, 0, AnswerArrived, thread))
+        t_unanswered = Unanswered{thread, ::GetTickCount64()};
+}
 
 }  // namespace
 
@@ -34,13 +61,17 @@ std::optional<AccessibleBox> Win32Accessibility::CaretLocation(WindowId window) 
     if (!objectFromLresult || !createStdObject) return std::nullopt;
     const HWND hwnd = ToHwnd(window);
     if (!hwnd) return std::nullopt;
+    const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
+    if (StillUnanswered(thread)) return std::nullopt;
 
     // SMTO_BLOCK: no other sent message (a WinEvent, a tray click) re-enters
     // Tessel while it waits for the answer.
     DWORD_PTR answer = 0;
     if (!::SendMessageTimeoutW(hwnd, WM_GETOBJECT, 0, static_cast<LPARAM>(kObjIdCaret),
-                               SMTO_ABORTIFHUNG | SMTO_BLOCK, kCaretObjectTimeoutMs, &answer))
-        return std::nullopt;  // hung, timed out or gone: no caret object
+                               SMTO_ABORTIFHUNG | SMTO_BLOCK, kCaretObjectTimeoutMs, &answer)) {
+        AwaitAnswer(hwnd, thread);  // fails, leaving nothing to wait for, when the window is gone
+        return std::nullopt;        // hung, timed out or gone: no caret object
+    }
     const auto result = static_cast<LRESULT>(answer);
     ComPtr<IAccessible> object;
     HRESULT hr = E_FAIL;

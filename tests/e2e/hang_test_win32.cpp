@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "e2e/e2e_support_win32.h"
@@ -19,20 +20,23 @@ using Clock = std::chrono::steady_clock;
 
 constexpr UINT kHangMessage = WM_APP + 10;  // wParam: milliseconds to sleep
 
-// hung_editor.exe with arguments (Process takes none).
+// A test program that sleeps on a posted kHangMessage, and how it is started.
+struct EditorKind {
+    const char* name;
+    const wchar_t* exe;
+    const wchar_t* arguments;
+    const wchar_t* windowClass;  // of its top-level window, which takes kHangMessage
+};
+void PrintTo(const EditorKind& kind, std::ostream* out) { *out << kind.name; }
+
+// The program started, brought to the foreground.
 class Editor {
 public:
-    explicit Editor(const std::wstring& args) {
-        std::wstring exe = BuildDirectory() + L"\\hung_editor.exe";
-        std::wstring cmd = L"\"" + exe + L"\" " + args;
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_)) {
-            info_ = {};
-            return;
-        }
+    explicit Editor(const EditorKind& kind)
+        : process_(BuildDirectory() + L"\\" + kind.exe, L"", kind.arguments) {
+        if (!process_.Started()) return;
         WaitFor([&] {
-            auto w = WindowsOf(info_.dwProcessId, L"Tessel.HungEditor");
+            auto w = WindowsOf(process_.Id(), kind.windowClass);
             window_ = w.empty() ? nullptr : w.front();
             return window_ != nullptr;
         }, 20s);
@@ -41,20 +45,10 @@ public:
             WaitFor([&] { return ::GetForegroundWindow() == window_; }, 5s);
         }
     }
-    ~Editor() {
-        if (info_.hProcess) {
-            ::TerminateProcess(info_.hProcess, 0);
-            ::WaitForSingleObject(info_.hProcess, 5000);
-            ::CloseHandle(info_.hProcess);
-            ::CloseHandle(info_.hThread);
-        }
-    }
-    Editor(const Editor&) = delete;
-    Editor& operator=(const Editor&) = delete;
     HWND Window() const { return window_; }
 
 private:
-    PROCESS_INFORMATION info_{};
+    Process process_;
     HWND window_ = nullptr;
 };
 
@@ -102,7 +96,7 @@ HangReport WatchDuringHang(HWND tesselMain, HWND editor, std::chrono::millisecon
     return report;
 }
 
-class HangE2E : public ::testing::TestWithParam<const wchar_t*> {
+class HangE2E : public ::testing::TestWithParam<EditorKind> {
 protected:
     void SetUp() override {
         if (::GetKeyState(VK_CAPITAL) & 1) PressKey(VK_CAPITAL);
@@ -117,7 +111,7 @@ TEST_P(HangE2E, TesselAnswersWhileTheWatchedEditorHangs) {
     RunningTessel tessel(sandbox);
     ASSERT_TRUE(tessel.Ready());
     Editor editor(GetParam());
-    ASSERT_NE(editor.Window(), nullptr) << "hung_editor did not start";
+    ASSERT_NE(editor.Window(), nullptr) << GetParam().name << " did not start";
     HWND badge = BadgeOf(tessel);
     ASSERT_NE(badge, nullptr);
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(badge) != FALSE; }, 10s))
@@ -137,10 +131,14 @@ TEST_P(HangE2E, TesselAnswersWhileTheWatchedEditorHangs) {
     EXPECT_EQ(tessel.Close(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Controls, HangE2E, ::testing::Values(L"", L"--scintilla"),
-                         [](const ::testing::TestParamInfo<const wchar_t*>& info) {
-                             return std::wstring(info.param).empty() ? std::string("Edit") : std::string("Scintilla");
-                         });
+// A standard edit control, a control Tessel sends messages to, and a pane
+// whose caret Tessel reads from a caret object in the hung process.
+INSTANTIATE_TEST_SUITE_P(Controls, HangE2E,
+                         ::testing::Values(EditorKind{"Edit", L"hung_editor.exe", L"", L"Tessel.HungEditor"},
+                                           EditorKind{"Scintilla", L"hung_editor.exe", L"--scintilla",
+                                                      L"Tessel.HungEditor"},
+                                           EditorKind{"CaretObject", L"caret_object.exe", L"", L"OpusApp"}),
+                         [](const ::testing::TestParamInfo<EditorKind>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tessel::e2e
