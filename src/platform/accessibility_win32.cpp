@@ -52,7 +52,7 @@ void AwaitAnswer(HWND window, DWORD thread) noexcept {
 }  // namespace
 
 // What AccessibleObjectFromWindow does, with the one window message bounded:
-// it sends WM_GETOBJECT with a plain SendMessage and waits out any hang.
+// it waits for the WM_GETOBJECT answer however long the window hangs.
 std::optional<AccessibleBox> Win32Accessibility::CaretLocation(WindowId window) noexcept {
     using ObjectFromLresultFn = HRESULT(WINAPI*)(LRESULT, REFIID, WPARAM, void**);
     using CreateStdObjectFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
