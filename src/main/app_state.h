@@ -86,7 +86,9 @@ struct AppState {
     EditabilityVerdict editabilityVerdict;
     OutlookAnswerCache outlookAnswer;
     CaretInfo lastCaret;
-    std::optional<FocusSnapshot> lastFullUpdateTarget;  // what the last FullUpdate looked at, if the rest probe can see its changes
+    // What the last FullUpdate looked at, kept only while the rest probe can
+    // see its changes (a system caret, or no badge).
+    std::optional<FocusSnapshot> lastFullUpdateTarget;
     bool CaretNearTop = false;
     std::optional<Rect> KeepOutRect;
     WindowId imeHostWindow = kNoWindow;
