@@ -113,53 +113,47 @@ UiaElementRef Win32Automation::ElementFromPoint(Point point) noexcept {
     return Adopt<UiaRefKind::Element>(hr, element);
 }
 
-UiaElementRef Win32Automation::Parent(const UiaElementRef& element) noexcept {
+UiaElementRef Win32Automation::Walk(const UiaElementRef& element, WalkStep step) noexcept {
     auto* e = Com<IUIAutomationElement>(element);
     if (!walker_ || !e) return {};
-    IUIAutomationElement* parent = nullptr;
-    HRESULT hr = walker_->GetParentElement(e, &parent);
-    return Adopt<UiaRefKind::Element>(hr, parent);
+    IUIAutomationElement* reached = nullptr;
+    HRESULT hr = (walker_->*step)(e, &reached);
+    return Adopt<UiaRefKind::Element>(hr, reached);
+}
+
+UiaElementRef Win32Automation::Parent(const UiaElementRef& element) noexcept {
+    return Walk(element, &uia::IUIAutomationTreeWalker::GetParentElement);
 }
 
 UiaElementRef Win32Automation::FirstChild(const UiaElementRef& element) noexcept {
-    auto* e = Com<IUIAutomationElement>(element);
-    if (!walker_ || !e) return {};
-    IUIAutomationElement* child = nullptr;
-    HRESULT hr = walker_->GetFirstChildElement(e, &child);
-    return Adopt<UiaRefKind::Element>(hr, child);
+    return Walk(element, &uia::IUIAutomationTreeWalker::GetFirstChildElement);
 }
 
 UiaElementRef Win32Automation::NextSibling(const UiaElementRef& element) noexcept {
+    return Walk(element, &uia::IUIAutomationTreeWalker::GetNextSiblingElement);
+}
+
+bool Win32Automation::ReadProperty(const UiaElementRef& element, int propertyId, VARTYPE vt, VARIANT& value) noexcept {
     auto* e = Com<IUIAutomationElement>(element);
-    if (!walker_ || !e) return {};
-    IUIAutomationElement* next = nullptr;
-    HRESULT hr = walker_->GetNextSiblingElement(e, &next);
-    return Adopt<UiaRefKind::Element>(hr, next);
+    return e && Ok(e->GetCurrentPropertyValueEx(propertyId, TRUE, &value)) && value.vt == vt;
 }
 
 std::optional<bool> Win32Automation::BoolProperty(const UiaElementRef& element, int propertyId) noexcept {
-    auto* e = Com<IUIAutomationElement>(element);
-    if (!e) return std::nullopt;
     VariantOwner v;
-    if (!Ok(e->GetCurrentPropertyValueEx(propertyId, TRUE, &v.value)) || v.value.vt != VT_BOOL) return std::nullopt;
+    if (!ReadProperty(element, propertyId, VT_BOOL, v.value)) return std::nullopt;
     return v.value.boolVal != VARIANT_FALSE;
 }
 
 std::optional<std::int32_t> Win32Automation::I32Property(const UiaElementRef& element, int propertyId) noexcept {
-    auto* e = Com<IUIAutomationElement>(element);
-    if (!e) return std::nullopt;
     VariantOwner v;
-    if (!Ok(e->GetCurrentPropertyValueEx(propertyId, TRUE, &v.value)) || v.value.vt != VT_I4) return std::nullopt;
+    if (!ReadProperty(element, propertyId, VT_I4, v.value)) return std::nullopt;
     return static_cast<std::int32_t>(v.value.lVal);
 }
 
 std::optional<std::string> Win32Automation::StringProperty(const UiaElementRef& element, int propertyId) noexcept {
-    auto* e = Com<IUIAutomationElement>(element);
-    if (!e) return std::nullopt;
     try {
         VariantOwner v;
-        if (!Ok(e->GetCurrentPropertyValueEx(propertyId, TRUE, &v.value)) || v.value.vt != VT_BSTR)
-            return std::nullopt;
+        if (!ReadProperty(element, propertyId, VT_BSTR, v.value)) return std::nullopt;
         if (!v.value.bstrVal) return std::string();
         return Utf16ToUtf8(
             std::u16string_view(reinterpret_cast<const char16_t*>(v.value.bstrVal), ::SysStringLen(v.value.bstrVal)));
@@ -170,13 +164,10 @@ std::optional<std::string> Win32Automation::StringProperty(const UiaElementRef& 
 
 bool Win32Automation::DoublesProperty(const UiaElementRef& element, int propertyId, std::vector<double>& out) noexcept {
     out.clear();
-    auto* e = Com<IUIAutomationElement>(element);
-    if (!e) return false;
     try {
         // The array belongs to the VARIANT: clearing it destroys the array.
         VariantOwner v;
-        if (!Ok(e->GetCurrentPropertyValueEx(propertyId, TRUE, &v.value)) || v.value.vt != (VT_ARRAY | VT_R8))
-            return false;
+        if (!ReadProperty(element, propertyId, VT_ARRAY | VT_R8, v.value)) return false;
         return CopyDoubles(v.value.parray, out);
     } catch (...) {
         out.clear();

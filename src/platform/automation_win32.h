@@ -98,6 +98,14 @@ private:
         return Ok(hr) && object ? UiaRef<Kind>(this, reinterpret_cast<std::uintptr_t>(object)) : UiaRef<Kind>{};
     }
 
+    // One step of the raw-view walker from an element.
+    using WalkStep = HRESULT (STDMETHODCALLTYPE uia::IUIAutomationTreeWalker::*)(uia::IUIAutomationElement*,
+                                                                                 uia::IUIAutomationElement**);
+    UiaElementRef Walk(const UiaElementRef& element, WalkStep step) noexcept;
+    // The element's current value of a property, into `value` (which the
+    // caller clears), when the value has type `vt`.
+    bool ReadProperty(const UiaElementRef& element, int propertyId, VARTYPE vt, VARIANT& value) noexcept;
+
     uia::IUIAutomation* automation_ = nullptr;
     uia::IUIAutomationTreeWalker* walker_ = nullptr;
     bool timedOut_ = false;
