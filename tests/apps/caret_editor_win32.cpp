@@ -27,19 +27,7 @@ LRESULT CALLBACK AnnouncingEditProc(HWND window, UINT message, WPARAM wParam, LP
 }
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_SETFOCUS:
-            if (g_edit) ::SetFocus(g_edit);
-            return 0;
-        case WM_SIZE:
-            if (g_edit) ::MoveWindow(g_edit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-            return 0;
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
-        default:
-            return ::DefWindowProcW(window, message, wParam, lParam);
-    }
+    return tessel::testing::FrameOf(g_edit, true, window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -58,9 +46,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (!g_edit) return 1;
     g_editProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(g_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AnnouncingEditProc)));
-    ::ShowWindow(main, SW_SHOWNORMAL);
-    ::SetForegroundWindow(main);
-    ::SetFocus(g_edit);
+    tessel::testing::ShowInFront(main, g_edit);
 
     RunMessageLoop();
     return 0;

@@ -185,14 +185,8 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         case kHang:
             ::Sleep(static_cast<DWORD>(wParam));
             return 0;
-        case WM_SETFOCUS:
-            if (g_pane) ::SetFocus(g_pane);
-            return 0;
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
     }
-    return ::DefWindowProcW(window, message, wParam, lParam);
+    return tessel::testing::FrameOf(g_pane, false, window, message, wParam, lParam);
 }
 
 }  // namespace

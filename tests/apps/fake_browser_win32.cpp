@@ -50,11 +50,8 @@ LRESULT CALLBACK BrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             ::EndPaint(window, &ps);
             return 0;
         }
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
         default:
-            return ::DefWindowProcW(window, message, wParam, lParam);
+            return tessel::testing::QuitOnDestroy(window, message, wParam, lParam);
     }
 }
 
@@ -69,9 +66,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                   nullptr, nullptr, instance, nullptr);
     if (!main) return 1;
     Publish(main);
-    ::ShowWindow(main, SW_SHOWNORMAL);
-    ::SetForegroundWindow(main);
-    ::SetFocus(main);
+    tessel::testing::ShowInFront(main, main);
 
     RunMessageLoop();
     return 0;

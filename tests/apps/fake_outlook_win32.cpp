@@ -31,8 +31,11 @@
 #include <string>
 
 #include "apps/app_window_win32.h"
+#include "apps/fake_outlook_protocol_win32.h"
 
 namespace {
+
+using namespace tessel::testing::fake_outlook;
 
 // {6B0F56F1-3A5B-4E57-9D6B-0F5A7C1E2D01}: the fake's own class id.
 constexpr CLSID kFakeClsid = {0x6b0f56f1, 0x3a5b, 0x4e57, {0x9d, 0x6b, 0x0f, 0x5a, 0x7c, 0x1e, 0x2d, 0x01}};
@@ -41,18 +44,6 @@ constexpr IID kIidIUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x0
 constexpr IID kIidIDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr IID kIidIAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 constexpr IID kIidIExternalConnection = {0x00000019, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-
-constexpr UINT kShowScenario = WM_APP + 10;
-constexpr UINT kAliveObjects = WM_APP + 11;
-constexpr UINT kHandedOut = WM_APP + 12;
-constexpr UINT kReads = WM_APP + 13;
-constexpr UINT kBadFlagReads = WM_APP + 14;
-constexpr UINT kPublish = WM_APP + 15;
-constexpr UINT kMembersRead = WM_APP + 16;
-constexpr UINT kCaretObjectRequests = WM_APP + 17;
-constexpr UINT kRaiseFocusEvent = WM_APP + 18;
-
-enum Scenario { kCompose = 0, kReceived = 1, kInline = 2, kReading = 3 };
 
 const wchar_t* const kTitles[] = {L"Untitled - Message (HTML)", L"Lunch on Friday - Message (HTML)",
                                   L"Inbox - tester@example.com - Outlook", L"Inbox - tester@example.com - Outlook"};
@@ -67,9 +58,7 @@ long g_membersRead = 0;  // bit (1 << member) for each member read since the sce
 long g_caretObjectRequests = 0;
 HWND g_frame = nullptr;
 HWND g_pane = nullptr;
-constexpr RECT kCaretInPane = {60, 40, 62, 58};
 
-enum Member { kActiveInspector = 1, kActiveExplorer, kCaption, kCurrentItem, kClass, kSent, kActiveInlineResponse };
 enum Kind { kApplication, kInspector, kExplorer, kItem };
 
 struct MemberName {
@@ -158,7 +147,7 @@ public:
             return DISP_E_MEMBERNOTFOUND;
         }
         ::VariantInit(result);
-        if (id >= kActiveInspector && id <= kActiveInlineResponse) g_membersRead |= 1L << id;
+        if (id >= kActiveInspector && id <= kActiveInlineResponse) g_membersRead |= MemberBit(static_cast<Member>(id));
         switch (id) {
             case kActiveInspector:
                 return Hand(result, InspectorOf(g_scenario));
@@ -362,9 +351,7 @@ HWND ShowScenario(HINSTANCE instance, Scenario s) {
                                   instance, nullptr);
     g_pane = ::CreateWindowExW(0, L"_WwG", L"", WS_CHILD | WS_VISIBLE, 0, 0, 620, 380, body, nullptr, instance,
                                nullptr);
-    ::ShowWindow(g_frame, SW_SHOW);
-    ::SetForegroundWindow(g_frame);
-    ::SetFocus(g_pane);
+    tessel::testing::ShowInFront(g_frame, g_pane, SW_SHOW);
     if (old) ::DestroyWindow(old);
     return g_frame;
 }
@@ -397,11 +384,8 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_CLOSE:
             ::DestroyWindow(window);
             return 0;
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
         default:
-            return ::DefWindowProcW(window, message, wParam, lParam);
+            return tessel::testing::QuitOnDestroy(window, message, wParam, lParam);
     }
 }
 

@@ -43,17 +43,8 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         case kHangMessage:
             ::Sleep(static_cast<DWORD>(wParam));
             return 0;
-        case WM_SETFOCUS:
-            if (g_control) ::SetFocus(g_control);
-            return 0;
-        case WM_SIZE:
-            if (g_control) ::MoveWindow(g_control, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-            return 0;
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
         default:
-            return ::DefWindowProcW(window, message, wParam, lParam);
+            return tessel::testing::FrameOf(g_control, true, window, message, wParam, lParam);
     }
 }
 
@@ -75,9 +66,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
                                   WS_CHILD | WS_VISIBLE | (scintilla ? 0 : ES_MULTILINE | ES_AUTOVSCROLL), 0, 0, 460,
                                   280, main, nullptr, instance, nullptr);
     if (!g_control) return 1;
-    ::ShowWindow(main, SW_SHOWNORMAL);
-    ::SetForegroundWindow(main);
-    ::SetFocus(g_control);
+    tessel::testing::ShowInFront(main, g_control);
     if (!scintilla) ::SendMessageW(g_control, EM_SETSEL, 5, 5);
 
     RunMessageLoop();

@@ -66,14 +66,8 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return SetIme(wParam);
         case kLayoutMessage:
             return reinterpret_cast<LRESULT>(::GetKeyboardLayout(0));
-        case WM_SETFOCUS:
-            if (g_edit) ::SetFocus(g_edit);
-            return 0;
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
         default:
-            return ::DefWindowProcW(window, message, wParam, lParam);
+            return tessel::testing::FrameOf(g_edit, false, window, message, wParam, lParam);
     }
 }
 
@@ -114,9 +108,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         g_imeProc = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrW(ime, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ImeWindowProc)));
     }
-    ::ShowWindow(main, SW_SHOWNORMAL);
-    ::SetForegroundWindow(main);
-    ::SetFocus(g_edit);
+    tessel::testing::ShowInFront(main, g_edit);
 
     RunMessageLoop();
     return 0;

@@ -5,6 +5,7 @@
 // too), and keeps its answer until the caches empty.
 #include <gtest/gtest.h>
 
+#include "apps/fake_outlook_protocol_win32.h"
 #include "e2e/e2e_support_win32.h"
 
 namespace tessel::e2e {
@@ -12,18 +13,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr UINT kShowScenario = WM_APP + 10;
-constexpr UINT kAliveObjects = WM_APP + 11;
-constexpr UINT kReads = WM_APP + 13;
-constexpr UINT kBadFlagReads = WM_APP + 14;
-constexpr UINT kPublish = WM_APP + 15;
-constexpr UINT kMembersRead = WM_APP + 16;
-constexpr UINT kRaiseFocusEvent = WM_APP + 18;
-
-enum Scenario { kCompose = 0, kReceived = 1, kInline = 2, kReading = 3 };
-
-// The fake's caret in its message pane: client box (60, 40), 2 by 18.
-constexpr int kCaretX = 60, kCaretY = 40, kCaretWidth = 2, kCaretHeight = 18;
+using namespace testing::fake_outlook;
 
 HWND PaneOf(HWND frame) {
     HWND body = ::FindWindowExW(frame, nullptr, L"_WwB", nullptr);
@@ -68,13 +58,12 @@ private:
     HWND control_ = nullptr;
 };
 
-// Members of the scripted objects, as the bits the fake reports them in.
-constexpr long kActiveInspector = 1 << 1, kActiveExplorer = 1 << 2, kCaption = 1 << 3, kCurrentItem = 1 << 4,
-               kClass = 1 << 5, kSent = 1 << 6, kActiveInlineResponse = 1 << 7;
 // A message in its own window: its item decides. The main window: the
 // inspector's caption does not match, the explorer's inline response decides.
-constexpr long kItemRead = kActiveInspector | kCaption | kCurrentItem | kClass | kSent;
-constexpr long kInlineRead = kActiveInspector | kCaption | kActiveExplorer | kActiveInlineResponse;
+constexpr long kItemRead = MemberBit(kActiveInspector) | MemberBit(kCaption) | MemberBit(kCurrentItem) |
+                           MemberBit(kClass) | MemberBit(kSent);
+constexpr long kInlineRead =
+    MemberBit(kActiveInspector) | MemberBit(kCaption) | MemberBit(kActiveExplorer) | MemberBit(kActiveInlineResponse);
 
 TEST(OutlookE2E, TesselAsksOutlookAboutEachPaneAndReleasesWhatItGets) {
     FakeOutlook fake;
@@ -104,7 +93,8 @@ TEST(OutlookE2E, TesselAsksOutlookAboutEachPaneAndReleasesWhatItGets) {
             ::Sleep(1000);
             EXPECT_FALSE(::IsWindowVisible(badge)) << "scenario " << c.scenario;
         } else {
-            const POINT want = BadgeFor(PaneOf(frame), kCaretX, kCaretY, kCaretWidth, kCaretHeight);
+            const POINT want = BadgeFor(PaneOf(frame), kCaretInPane.left, kCaretInPane.top, kCaretInPane.right - kCaretInPane.left,
+                                              kCaretInPane.bottom - kCaretInPane.top);
             EXPECT_TRUE(WaitFor([&] { return BadgeAt(badge, want); }, 10s))
                 << "scenario " << c.scenario << ": badge at " << RectOf(badge).left << "," << RectOf(badge).top
                 << " visible " << ::IsWindowVisible(badge) << ", wanted " << want.x << "," << want.y;

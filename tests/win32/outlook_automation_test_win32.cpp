@@ -20,15 +20,12 @@
 #include "platform/accessibility_win32.h"
 #include "platform/clock.h"
 #include "platform/desktop_win32.h"
+#include "apps/fake_outlook_protocol_win32.h"
 
 namespace tessel {
 namespace {
 
-constexpr UINT kShowScenario = WM_APP + 10;
-constexpr UINT kAliveObjects = WM_APP + 11;
-constexpr UINT kHandedOut = WM_APP + 12;
-constexpr UINT kBadFlagReads = WM_APP + 14;
-constexpr UINT kPublish = WM_APP + 15;
+using namespace testing::fake_outlook;
 
 // Counts the primitive calls that reach the real adapter; it holds the real
 // references and hands out its own for them.

@@ -1,0 +1,26 @@
+#pragma once
+// What the fake Outlook program and the tests that drive it agree on: its
+// control messages, its scenarios, the members it counts and its caret.
+#include <windows.h>
+
+namespace tessel::testing::fake_outlook {
+
+constexpr UINT kShowScenario = WM_APP + 10;    // wParam: Scenario; answers the frame shown
+constexpr UINT kAliveObjects = WM_APP + 11;    // objects and connections not yet released
+constexpr UINT kHandedOut = WM_APP + 12;       // objects made for member reads
+constexpr UINT kReads = WM_APP + 13;           // member reads
+constexpr UINT kBadFlagReads = WM_APP + 14;    // member reads without DISPATCH_PROPERTYGET
+constexpr UINT kPublish = WM_APP + 15;         // wParam: nonzero publishes, zero withdraws
+constexpr UINT kMembersRead = WM_APP + 16;     // MemberBit of each member read so far
+constexpr UINT kCaretObjectRequests = WM_APP + 17;
+constexpr UINT kRaiseFocusEvent = WM_APP + 18;
+
+enum Scenario { kCompose = 0, kReceived = 1, kInline = 2, kReading = 3 };
+
+enum Member { kActiveInspector = 1, kActiveExplorer, kCaption, kCurrentItem, kClass, kSent, kActiveInlineResponse };
+constexpr long MemberBit(Member m) { return 1L << m; }
+
+// The caret in the message pane, in the pane's client coordinates.
+constexpr RECT kCaretInPane = {60, 40, 62, 58};
+
+}  // namespace tessel::testing::fake_outlook
