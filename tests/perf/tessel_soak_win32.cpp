@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "e2e/e2e_support_win32.h"
+#include "perf/linux_process_win32.h"
 
 namespace tessel::soak {
 namespace {
@@ -136,47 +137,6 @@ long WindowCount(DWORD pid) {
     return count;
 }
 
-std::string Utf8Lower(const std::wstring& s) {
-    std::wstring lower = s;
-    for (auto& c : lower) c = static_cast<wchar_t>(std::towlower(c));
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, lower.data(), static_cast<int>(lower.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(std::max(n, 0)), '\0');
-    if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, lower.data(), static_cast<int>(lower.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-// Private pages (clean and dirty) of the Linux process that runs `exePath`,
-// found by its command line under Wine's Z: drive.
-long long LinuxPrivateBytes(const std::wstring& exePath) {
-    const std::string wanted = Utf8Lower(exePath);
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW(L"Z:\\proc\\*", &data);
-    if (find == INVALID_HANDLE_VALUE) return -1;
-    std::wstring pid;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-        std::string cmd = e2e::ReadWholeFile(L"Z:\\proc\\" + name + L"\\cmdline");
-        for (auto& c : cmd) c = c == '\0' ? ' ' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (cmd.find(wanted) != std::string::npos) {
-            pid = name;
-            break;
-        }
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-    if (pid.empty()) return -1;
-    const std::string rollup = e2e::ReadWholeFile(L"Z:\\proc\\" + pid + L"\\smaps_rollup");
-    long long kb = 0;
-    bool any = false;
-    for (const char* key : {"Private_Clean:", "Private_Dirty:"}) {
-        const std::size_t at = rollup.find(key);
-        if (at == std::string::npos) continue;
-        kb += std::strtoll(rollup.c_str() + at + std::strlen(key), nullptr, 10);
-        any = true;
-    }
-    return any ? kb * 1024 : -1;
-}
-
 Figures Read(Process& tessel, const std::wstring& exePath) {
     Figures f;
     HANDLE h = tessel.Handle();
@@ -193,7 +153,7 @@ Figures Read(Process& tessel, const std::wstring& exePath) {
         f.handles = WineHandleCount(tessel.Id());
         f.gdi = WineGdiObjects(h);
         f.user = WindowCount(tessel.Id());
-        f.privateBytes = LinuxPrivateBytes(exePath);
+        f.privateBytes = perf::LinuxProcess(exePath).PrivateResident().value_or(-1);
     }
     return f;
 }
