@@ -1,6 +1,8 @@
 #pragma once
 // The user's settings record and its two value types.
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace tessel {
 
@@ -27,6 +29,11 @@ struct Settings {
     Rgba EnglishBackgroundColor{0xFF, 0x62, 0x62, 0xA5};
     Rgba JapaneseBackgroundColor{0x62, 0xFF, 0x62, 0xA5};
     Rgba KoreanBackgroundColor{0x62, 0x62, 0xFF, 0xA5};
+    // Seconds the badge stays after a mode, Caps Lock or focus change; 0 = always.
+    std::uint8_t BadgeSeconds = 0;
+    // Executable file names (UTF-8, as typed but trimmed, no duplicates) where
+    // the badge never shows.
+    std::vector<std::string> ExcludedPrograms;
     friend bool operator==(const Settings&, const Settings&) = default;
 };
 

@@ -7,7 +7,7 @@
 #include "editability/caret_info.h"
 #include "editability/caret_locator_state.h"
 #include "editability/uia_state.h"
-#include "main/focus_snapshot.h"
+#include "platform/focus_snapshot.h"
 #include "platform/accessibility.h"
 #include "outlook/compose_window_test.h"
 #include "platform/clock.h"

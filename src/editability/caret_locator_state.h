@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "common/time.h"
-#include "main/focus_snapshot.h"
+#include "platform/focus_snapshot.h"
 #include "platform/types.h"
 
 namespace tessel {

@@ -9,7 +9,7 @@
 
 #include "editability/caret_info.h"
 #include "editability/caret_locator_state.h"
-#include "main/focus_snapshot.h"
+#include "platform/focus_snapshot.h"
 #include "platform/console.h"
 #include "platform/desktop.h"
 #include "platform/ime.h"

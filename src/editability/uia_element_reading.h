@@ -8,7 +8,7 @@
 #include "editability/caret_info.h"
 #include "editability/uia_element.h"
 #include "editability/uia_state.h"
-#include "main/focus_snapshot.h"
+#include "platform/focus_snapshot.h"
 
 namespace tessel {
 

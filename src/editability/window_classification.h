@@ -10,7 +10,7 @@
 #include "editability/caret_locator_state.h"
 #include "editability/uia_state.h"
 #include "common/class_name.h"
-#include "main/focus_snapshot.h"
+#include "platform/focus_snapshot.h"
 #include "platform/desktop.h"
 
 namespace tessel {

@@ -6,7 +6,7 @@
 #include "input_mode/candidate_list.h"
 #include "input_mode/ime_query_state.h"
 #include "input_mode/input_mode.h"
-#include "main/focus_snapshot.h"
+#include "platform/focus_snapshot.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/ime.h"

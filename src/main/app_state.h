@@ -23,7 +23,7 @@
 #include "platform/console.h"
 #include "platform/desktop.h"
 #include "main/editability_decision.h"
-#include "main/focus_snapshot.h"
+#include "platform/focus_snapshot.h"
 #include "main/scheduling_state.h"
 #include "main/shell_host_state.h"
 #include "main/win_event_coalescer.h"
@@ -89,7 +89,6 @@ struct AppState {
     // What the last FullUpdate looked at, kept only while the rest probe can
     // see its changes (a system caret, or no badge).
     std::optional<FocusSnapshot> lastFullUpdateTarget;
-    bool CaretNearTop = false;
     std::optional<Rect> KeepOutRect;
     WindowId imeHostWindow = kNoWindow;
     std::uint32_t imeHostProcessId = 0;

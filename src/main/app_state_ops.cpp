@@ -6,7 +6,6 @@ void InvalidateCaretCaches(AppState& state) {
     state.editabilityVerdict = EditabilityVerdict{};
     state.outlookAnswer = OutlookAnswerCache{};
     InvalidateCaretLocatorCaches(state.caretLocator);
-    state.CaretNearTop = false;
     EmptyFocusedElementCache(state.uia.focusedElement);
 }
 

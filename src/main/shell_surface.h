@@ -3,7 +3,7 @@
 // Task Manager's search box.
 #include <string_view>
 
-#include "main/focus_snapshot.h"
+#include "platform/focus_snapshot.h"
 #include "platform/desktop.h"
 
 namespace tessel {

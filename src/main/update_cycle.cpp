@@ -54,9 +54,7 @@ CaretLocation Locate(AppState& state, const FocusSnapshot& snapshot, std::uint32
     CaretContext context{*state.desktop,       *state.clock,   *state.automation, state.uia,
                          *state.outlook,       state.outlookAnswer, *state.accessibility,
                          *state.console,       *state.processes, *state.ime};
-    CaretLocation location = LocateCaret(context, state.caretLocator, snapshot, cells);
-    state.CaretNearTop = location.caretNearTop;
-    return location;
+    return LocateCaret(context, state.caretLocator, snapshot, cells);
 }
 
 bool ReadIndicator(AppState& state) {

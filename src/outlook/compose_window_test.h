@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "main/focus_snapshot.h"
+#include "platform/focus_snapshot.h"
 #include "outlook/outlook_automation.h"
 #include "platform/desktop.h"
 #include "platform/types.h"

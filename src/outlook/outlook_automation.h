@@ -51,6 +51,14 @@ public:
     // Reads one member by name with the given Invoke flags and no arguments.
     virtual OutlookValue Read(const OutlookRef& object, std::u16string_view member, std::uint16_t flags) noexcept = 0;
 
+    // One update of the badge begins.
+    virtual void BeginUpdate() noexcept = 0;
+    // Since BeginUpdate a call passed its deadline and was cancelled, or
+    // Outlook was not asked because it has not answered since an earlier
+    // cancel: the answer is late, not "no". Later calls of the same update
+    // answer empty at once.
+    virtual bool Late() const noexcept = 0;
+
     // Used by OutlookRef only.
     virtual void Release(std::uintptr_t handle) noexcept = 0;
 };

@@ -11,6 +11,11 @@ public:
     OutlookRef Connect() noexcept override;
     OutlookValue Read(const OutlookRef& object, std::u16string_view member, std::uint16_t flags) noexcept override;
     void Release(std::uintptr_t handle) noexcept override;
+    void BeginUpdate() noexcept override { late_ = false; }
+    bool Late() const noexcept override { return late_; }
+
+private:
+    bool late_ = false;
 };
 
 }  // namespace tessel

@@ -25,6 +25,12 @@ public:
     // object is released before returning. Empty when there is no object,
     // the window does not answer in time, or a call fails.
     virtual std::optional<AccessibleBox> CaretLocation(WindowId window) noexcept = 0;
+    // One update of the badge begins.
+    virtual void BeginUpdate() noexcept = 0;
+    // Since BeginUpdate an application did not answer in time, or was not
+    // asked because it has not answered an earlier request: its caret is
+    // unknown (late), which is not the same as having none.
+    virtual bool Late() const noexcept = 0;
 };
 
 }  // namespace tessel

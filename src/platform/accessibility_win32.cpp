@@ -44,9 +44,10 @@ bool StillUnanswered(DWORD thread) noexcept {
            ::GetTickCount64() - t_unanswered.since < kUnansweredPatienceMs;
 }
 
-void AwaitAnswer(HWND window, DWORD thread) noexcept {
-    if (thread != 0 && ::SendMessageCallbackW(window, WM_NULL, 0, 0, AnswerArrived, thread))
-        t_unanswered = Unanswered{thread, ::GetTickCount64()};
+bool AwaitAnswer(HWND window, DWORD thread) noexcept {
+    if (thread == 0 || !::SendMessageCallbackW(window, WM_NULL, 0, 0, AnswerArrived, thread)) return false;
+    t_unanswered = Unanswered{thread, ::GetTickCount64()};
+    return true;
 }
 
 }  // namespace
@@ -62,14 +63,18 @@ std::optional<AccessibleBox> Win32Accessibility::CaretLocation(WindowId window) 
     const HWND hwnd = ToHwnd(window);
     if (!hwnd) return std::nullopt;
     const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
-    if (StillUnanswered(thread)) return std::nullopt;
+    if (StillUnanswered(thread)) {
+        late_ = true;
+        return std::nullopt;
+    }
 
     // SMTO_BLOCK: no other sent message (a WinEvent, a tray click) re-enters
     // Tessel while it waits for the answer.
     DWORD_PTR answer = 0;
     if (!::SendMessageTimeoutW(hwnd, WM_GETOBJECT, 0, static_cast<LPARAM>(kObjIdCaret),
                                SMTO_ABORTIFHUNG | SMTO_BLOCK, kCaretObjectTimeoutMs, &answer)) {
-        AwaitAnswer(hwnd, thread);  // fails, leaving nothing to wait for, when the window is gone
+        // Fails, leaving nothing to wait for, when the window is gone.
+        if (AwaitAnswer(hwnd, thread)) late_ = true;
         return std::nullopt;        // hung, timed out or gone: no caret object
     }
     const auto result = static_cast<LRESULT>(answer);

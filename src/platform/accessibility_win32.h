@@ -7,6 +7,11 @@ namespace tessel {
 class Win32Accessibility final : public Accessibility {
 public:
     std::optional<AccessibleBox> CaretLocation(WindowId window) noexcept override;
+    void BeginUpdate() noexcept override { late_ = false; }
+    bool Late() const noexcept override { return late_; }
+
+private:
+    bool late_ = false;
 };
 
 }  // namespace tessel

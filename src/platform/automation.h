@@ -44,6 +44,9 @@ public:
     // rest of an update answers empty at once instead of waiting again for
     // every call; the next update asks it afresh.
     virtual void BeginUpdate() noexcept = 0;
+    // A provider timed out since BeginUpdate: what this update read is late,
+    // not a "no" (no caret, not editable).
+    virtual bool Late() const noexcept = 0;
 
     // --- elements ---
     virtual UiaElementRef FocusedElement() noexcept = 0;
@@ -98,6 +101,7 @@ public:
     bool Present() const noexcept override { return false; }
     bool HasWalker() const noexcept override { return false; }
     void BeginUpdate() noexcept override {}
+    bool Late() const noexcept override { return false; }
     UiaElementRef FocusedElement() noexcept override { return {}; }
     UiaElementRef ElementFromWindow(WindowId) noexcept override { return {}; }
     UiaElementRef ElementFromPoint(Point) noexcept override { return {}; }

@@ -48,6 +48,7 @@ public:
     bool Present() const noexcept override { return automation_ != nullptr; }
     bool HasWalker() const noexcept override { return walker_ != nullptr; }
     void BeginUpdate() noexcept override { timedOut_ = false; }
+    bool Late() const noexcept override { return timedOut_; }
     UiaElementRef FocusedElement() noexcept override;
     UiaElementRef ElementFromWindow(WindowId window) noexcept override;
     UiaElementRef ElementFromPoint(Point point) noexcept override;

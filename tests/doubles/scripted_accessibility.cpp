@@ -10,6 +10,10 @@ int ScriptedAccessibility::Reads(WindowId window) const {
 
 std::optional<AccessibleBox> ScriptedAccessibility::CaretLocation(WindowId window) noexcept {
     asked.push_back(window);
+    if (lateWindows.count(window)) {
+        late = true;
+        return std::nullopt;
+    }
     auto it = boxes.find(window);
     if (it == boxes.end()) return std::nullopt;
     return it->second;

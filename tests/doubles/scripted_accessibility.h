@@ -1,6 +1,7 @@
 #pragma once
 // Caret objects per window, with the windows asked in order.
 #include <map>
+#include <set>
 #include <vector>
 
 #include "platform/accessibility.h"
@@ -10,6 +11,8 @@ namespace tessel::testing {
 class ScriptedAccessibility : public Accessibility {
 public:
     std::map<WindowId, AccessibleBox> boxes;  // missing: no caret object
+    std::set<WindowId> lateWindows;           // do not answer in time
+    bool late = false;
     std::vector<WindowId> asked;
 
     int Reads(WindowId window) const;
@@ -19,6 +22,8 @@ public:
     }
 
     std::optional<AccessibleBox> CaretLocation(WindowId window) noexcept override;
+    void BeginUpdate() noexcept override { late = false; }
+    bool Late() const noexcept override { return late; }
 };
 
 }  // namespace tessel::testing

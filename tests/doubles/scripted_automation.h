@@ -92,6 +92,8 @@ public:
     std::map<WindowId, int> windowElements;
     std::optional<Point> lastPoint;
     int updatesBegun = 0;
+    bool late = false;             // a provider timed out in this update
+    bool lateEveryUpdate = false;  // BeginUpdate keeps `late` set
 
     ScriptedNode& Add(int id, int parent = 0);
     ScriptedNode& Node(int id) { return nodes_.at(id); }
@@ -111,7 +113,11 @@ public:
     // --- Automation ---
     bool Present() const noexcept override { return present; }
     bool HasWalker() const noexcept override { return present && walker; }
-    void BeginUpdate() noexcept override { ++updatesBegun; }
+    void BeginUpdate() noexcept override {
+        ++updatesBegun;
+        late = lateEveryUpdate;
+    }
+    bool Late() const noexcept override { return late; }
     UiaElementRef FocusedElement() noexcept override;
     UiaElementRef ElementFromWindow(WindowId window) noexcept override;
     UiaElementRef ElementFromPoint(Point point) noexcept override;

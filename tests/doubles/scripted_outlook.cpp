@@ -42,6 +42,10 @@ std::u16string ScriptedOutlook::WindowTitle(WindowId window) noexcept {
 
 OutlookRef ScriptedOutlook::Connect() noexcept {
     log.push_back("Connect");
+    if (hung) {
+        late = true;
+        return {};
+    }
     if (!running) return {};
     ++liveReferences;
     return OutlookRef(this, kApplication);
@@ -53,6 +57,10 @@ OutlookValue ScriptedOutlook::Read(const OutlookRef& object, std::u16string_view
     log.push_back("Read(" + std::to_string(id) + "," + Utf16ToUtf8(member) + "," + std::to_string(flags) + ")");
     OutlookValue value;
     if (!object) return value;
+    if (hung) {
+        late = true;
+        return value;
+    }
     auto o = objects.find(id);
     if (o == objects.end()) return value;
     auto m = o->second.find(std::u16string(member));

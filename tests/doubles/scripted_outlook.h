@@ -25,6 +25,8 @@ public:
     // --- script ---
     std::map<WindowId, std::u16string> titles;
     bool running = true;                                         // Connect succeeds
+    bool hung = false;  // every call is cancelled past its deadline: late, and Failed
+    bool late = false;
     std::map<int, std::map<std::u16string, ScriptedMember>> objects;  // by id, then member name
 
     // The application's active inspector (id 2) with this caption, showing an
@@ -44,6 +46,8 @@ public:
     OutlookRef Connect() noexcept override;
     OutlookValue Read(const OutlookRef& object, std::u16string_view member, std::uint16_t flags) noexcept override;
     void Release(std::uintptr_t handle) noexcept override;
+    void BeginUpdate() noexcept override { late = false; }
+    bool Late() const noexcept override { return late; }
 };
 
 }  // namespace tessel::testing

@@ -176,6 +176,8 @@ public:
         c_.Count("WM_GETOBJECT+accLocation+Release");
         return real_.CaretLocation(w);
     }
+    void BeginUpdate() noexcept override { real_.BeginUpdate(); }
+    bool Late() const noexcept override { return real_.Late(); }
 
 private:
     CallCounter& c_;

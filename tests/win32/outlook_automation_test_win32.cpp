@@ -51,6 +51,8 @@ public:
         v.object = Hold(std::move(v.object));
         return v;
     }
+    void BeginUpdate() noexcept override { real_.BeginUpdate(); }
+    bool Late() const noexcept override { return real_.Late(); }
     void Release(std::uintptr_t handle) noexcept override {
         ++releases;
         auto held = held_.find(handle);
