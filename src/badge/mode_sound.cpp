@@ -29,9 +29,8 @@ std::optional<std::string_view> SoundFileFor(InputMode mode, const Settings& set
     return std::nullopt;
 }
 
-void ApplyMode(ModeState& mode, BadgeState& badge, const ModeServices& services, const Settings& settings,
-               std::string_view exeDirectory, const ImeStatus& status, const BadgeAnchor& caret,
-               const std::optional<Rect>& keepOut) {
+std::optional<InputMode> TrackMode(ModeState& mode, BadgeState& badge, const ModeServices& services,
+                                   const Settings& settings, std::string_view exeDirectory, const ImeStatus& status) {
     const MonoTime now = services.clock.Now();
     const std::optional<InputMode> classified = ClassifyInputMode(status);
     if (status.Source == StatusSource::Unavailable || !classified) {
@@ -44,7 +43,7 @@ void ApplyMode(ModeState& mode, BadgeState& badge, const ModeServices& services,
                 mode.LastMode = InputMode::None;
             }
         }
-        return;
+        return std::nullopt;
     }
     mode.UnavailableSince.reset();
     mode.UnavailableReset = false;
@@ -61,7 +60,14 @@ void ApplyMode(ModeState& mode, BadgeState& badge, const ModeServices& services,
         mode.LastMode = m;
         mode.LastCapsLock = capsLock;
     }
-    ShowBadge(badge, services.badgePlatform, settings, m, capsLock, caret, keepOut);
+    return m;
+}
+
+void ApplyMode(ModeState& mode, BadgeState& badge, const ModeServices& services, const Settings& settings,
+               std::string_view exeDirectory, const ImeStatus& status, const BadgeAnchor& caret,
+               const std::optional<Rect>& keepOut) {
+    if (const std::optional<InputMode> m = TrackMode(mode, badge, services, settings, exeDirectory, status))
+        ShowBadge(badge, services.badgePlatform, settings, *m, mode.LastCapsLock, caret, keepOut);
 }
 
 }  // namespace tessel

@@ -39,6 +39,12 @@ struct ModeServices {
     Sound& sound;
 };
 
+// ApplyMode up to the badge: the sound, LastMode and Caps Lock, and the hide
+// while no status can be read. Returns the mode to show (with Caps Lock in
+// `mode.LastCapsLock`), or empty when the badge was hidden.
+std::optional<InputMode> TrackMode(ModeState& mode, BadgeState& badge, const ModeServices& services,
+                                   const Settings& settings, std::string_view exeDirectory, const ImeStatus& status);
+
 void ApplyMode(ModeState& mode, BadgeState& badge, const ModeServices& services, const Settings& settings,
                std::string_view exeDirectory, const ImeStatus& status, const BadgeAnchor& caret,
                const std::optional<Rect>& keepOut);

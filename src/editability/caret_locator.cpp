@@ -124,7 +124,7 @@ WindowLoopResult WordPaneLoop(CaretContext& ctx, CaretLocatorState& state, const
 
 // Steps 2 to 8: the first source that accepts a caret or gives up decides.
 CaretInfo SearchCaret(CaretContext& ctx, CaretLocatorState& state, const FocusSnapshot& snapshot,
-                      std::uint32_t defaultCompositionCells, bool& systemCaret) {
+                      std::uint32_t defaultCompositionCells, bool& systemCaret, Point& origin) {
     Desktop& desktop = ctx.desktop;
     const ForegroundClass flags = ClassifyForeground(desktop, state.classification, snapshot.foreground);
 
@@ -149,7 +149,7 @@ CaretInfo SearchCaret(CaretContext& ctx, CaretLocatorState& state, const FocusSn
     EnsureTargetMemo(memo, snapshot);
     if (!memo.Evaluated) EvaluateNativeEditFirst(desktop, memo, snapshot);
     if (memo.NativeEditFirst) {
-        if (CaretInfo c = GuiThreadCaret(desktop, snapshot); c.Found) {
+        if (CaretInfo c = GuiThreadCaret(desktop, snapshot, &origin); c.Found) {
             systemCaret = true;
             return c;
         }
@@ -176,7 +176,7 @@ CaretInfo SearchCaret(CaretContext& ctx, CaretLocatorState& state, const FocusSn
         return FocusThenCaretAccessibleCaret(desktop, ctx.accessibility, snapshot.focus, snapshot.caret);
     }
 
-    if (CaretInfo c = GuiThreadCaret(desktop, snapshot); c.Found) {
+    if (CaretInfo c = GuiThreadCaret(desktop, snapshot, &origin); c.Found) {
         systemCaret = true;
         return c;
     }
@@ -194,7 +194,7 @@ std::int32_t ScaleForDpi(std::int32_t value, std::uint32_t windowDpi, std::uint3
     return SaturateToI32(rounded);
 }
 
-CaretInfo GuiThreadCaret(Desktop& desktop, const FocusSnapshot& snapshot) {
+CaretInfo GuiThreadCaret(Desktop& desktop, const FocusSnapshot& snapshot, Point* originOut) {
     const WindowId window = snapshot.caret;
     if (window == kNoWindow) return {};
     const Rect& r = snapshot.caretRect;
@@ -202,6 +202,7 @@ CaretInfo GuiThreadCaret(Desktop& desktop, const FocusSnapshot& snapshot) {
         r.left >= r.right ? 1 : static_cast<std::int32_t>(std::min<std::int64_t>(static_cast<std::int64_t>(r.right) - r.left, 8));
     const auto origin = desktop.ClientToScreen(window, Point{0, 0});
     if (!origin) return {};
+    if (originOut) *originOut = *origin;
 
     std::uint32_t windowDpi = desktop.DpiForWindow(window);
     if (windowDpi == 0) windowDpi = 96;
@@ -256,7 +257,8 @@ CaretLocation LocateCaret(CaretContext& context, CaretLocatorState& state, const
         state.caretNearTop = false;
         return result;
     }
-    result.caret = SearchCaret(context, state, snapshot, defaultCompositionCells, result.systemCaret);
+    result.caret =
+        SearchCaret(context, state, snapshot, defaultCompositionCells, result.systemCaret, result.caretWindowOrigin);
     result.caretNearTop = result.caret.Found && InTopBand(context.desktop, result.caret, snapshot.foreground);
     state.caretNearTop = result.caretNearTop;
     return result;

@@ -38,6 +38,7 @@ struct CaretLocation {
     CaretInfo caret;
     bool caretNearTop = false;  // the caret lies in the top band of the foreground window
     bool systemCaret = false;   // the caret is the system caret GetGUIThreadInfo reports
+    Point caretWindowOrigin;    // with the system caret: its window's client origin on screen
 };
 
 // The caret of the focused control in physical screen pixels. Mutates only the
@@ -47,7 +48,8 @@ CaretLocation LocateCaret(CaretContext& context, CaretLocatorState& state, const
 
 // The system caret of the snapshot, converted to screen pixels with the
 // correction between the window's DPI and its monitor's effective DPI.
-CaretInfo GuiThreadCaret(Desktop& desktop, const FocusSnapshot& snapshot);
+// `origin` receives the caret window's client origin on screen.
+CaretInfo GuiThreadCaret(Desktop& desktop, const FocusSnapshot& snapshot, Point* origin = nullptr);
 
 // The caret point (X, Top, Bottom) lies within 16 pixels of the window.
 bool PlausibleInWindow(Desktop& desktop, const CaretInfo& point, WindowId window);

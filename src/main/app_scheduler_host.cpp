@@ -10,7 +10,12 @@ namespace tessel {
 void AppSchedulerHost::FullUpdate() { tessel::FullUpdate(state_); }
 void AppSchedulerHost::RefreshMode() { tessel::RefreshMode(state_); }
 bool AppSchedulerHost::RefreshCaret() { return tessel::RefreshCaret(state_); }
-void AppSchedulerHost::InvalidateCaretCaches() { tessel::InvalidateCaretCaches(state_); }
+// A stimulus delivered while an update waits on another program must not pull
+// the caches from under it: they are emptied when it ends.
+void AppSchedulerHost::InvalidateCaretCaches() {
+    if (UpdateRunning(state_)) OweDuringUpdate(state_, kOwedInvalidateCaches);
+    else tessel::InvalidateCaretCaches(state_);
+}
 
 void AppSchedulerHost::TickTopmostCountdown() {
     if (!state_.badgePlatform) return;
@@ -26,13 +31,19 @@ void AppSchedulerHost::ReassertTopmost() {
 
 void AppSchedulerHost::ArmTopmostCountdown() { state_.badge.TopmostCountdown = 3; }
 
-void AppSchedulerHost::ForgetShellHostState() { ForgetShellHost(state_); }
+void AppSchedulerHost::ForgetShellHostState() {
+    if (UpdateRunning(state_)) OweDuringUpdate(state_, kOwedForgetShellHost);
+    else ForgetShellHost(state_);
+}
+
+void AppSchedulerHost::FocusMoved() { state_.presence.focusMoved = true; }
 
 bool AppSchedulerHost::ReadTaskbarIndicator() { return tessel::ReadTaskbarIndicator(state_); }
 
 bool AppSchedulerHost::TaskManagerMode() const { return state_.taskManagerMode; }
 void AppSchedulerHost::SwitchOffTaskManagerMode() { state_.taskManagerMode = false; }
-bool AppSchedulerHost::BadgeVisible() const { return state_.badge.Visible; }
+// A badge stepped aside still follows its caret and mode, so it is polled as if shown.
+bool AppSchedulerHost::BadgeVisible() const { return state_.badge.Visible || state_.presence.steppedAside; }
 bool AppSchedulerHost::LastCaretFound() const { return state_.lastCaret.Found; }
 bool AppSchedulerHost::BadgeDrawnModeIsNone() const { return state_.badge.Content.Mode == InputMode::None; }
 bool AppSchedulerHost::ShutdownDone() const { return state_.shutdownDone; }
@@ -44,7 +55,10 @@ bool AppSchedulerHost::TargetUnchangedSinceFullUpdate() {
     if (!state_.lastFullUpdateTarget || !state_.desktop) return false;
     // Thread 0 asks for the foreground thread: one query instead of three.
     const std::optional<GuiThreadInfo> now = state_.desktop->GuiThreadInfoOf(0);
-    return now && SameTarget(*state_.lastFullUpdateTarget, *now);
+    if (!now || !SameTarget(*state_.lastFullUpdateTarget, *now)) return false;
+    // The same client caret moves on screen when its window scrolls or moves.
+    if (!state_.lastFullUpdateCaretOrigin || now->caret == kNoWindow) return true;
+    return state_.desktop->ClientToScreen(now->caret, Point{0, 0}) == state_.lastFullUpdateCaretOrigin;
 }
 
 }  // namespace tessel

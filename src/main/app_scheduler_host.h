@@ -17,6 +17,7 @@ public:
     void ReassertTopmost() override;
     void ArmTopmostCountdown() override;
     void ForgetShellHostState() override;
+    void FocusMoved() override;
     bool ReadTaskbarIndicator() override;
     bool TaskManagerMode() const override;
     void SwitchOffTaskManagerMode() override;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "badge/badge_platform.h"
+#include "badge/badge_presence.h"
 #include "badge/badge_state.h"
 #include "badge/mode_sound.h"
 #include "config/settings.h"
@@ -23,6 +24,7 @@
 #include "platform/console.h"
 #include "platform/desktop.h"
 #include "main/editability_decision.h"
+#include "main/program_exclusion.h"
 #include "platform/focus_snapshot.h"
 #include "main/scheduling_state.h"
 #include "main/shell_host_state.h"
@@ -81,6 +83,7 @@ struct AppState {
     BadgeState badge;
     ModeState mode;
     ImeQueryState imeQuery;
+    BadgePresence presence;  // the badge steps aside a while after a change
     ShellHostState shellHost;
     CaretLocatorState caretLocator;
     EditabilityVerdict editabilityVerdict;
@@ -91,6 +94,9 @@ struct AppState {
     std::optional<FocusSnapshot> lastFullUpdateTarget;
     std::optional<Rect> KeepOutRect;
     WindowId imeHostWindow = kNoWindow;
+    // Where the caret window's client area stood on screen then (system caret
+    // only): a window scrolled or moved with its parent keeps its client caret.
+    std::optional<Point> lastFullUpdateCaretOrigin;
     std::uint32_t imeHostProcessId = 0;
     bool taskManagerMode = false;
     std::uint32_t taskManagerProcessId = 0;
@@ -100,6 +106,10 @@ struct AppState {
 
     bool HooksComplete() const {
         return hookInstalled[0] && hookInstalled[1] && hookInstalled[2] && hookInstalled[3];
+    ImageNameCache imageNames;       // for the programs left alone
+
+    // The badge stands at a known caret, shown or stepped aside for now.
+    bool BadgeAtCaret() const { return (badge.Visible || presence.steppedAside) && lastCaret.Found; }
     }
 };
 

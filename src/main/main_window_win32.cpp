@@ -86,6 +86,9 @@ void OnTimer(AppState& state, WPARAM id) {
         case kHintTimerId: CloseHint(state); break;
         case kKeyCheckTimerId: OnKeyCheckTimer(state.sched, *state.clock, *state.desktop, host); break;
         case kTaskManagerTimerId: OnTaskManagerTimer(state.sched, *state.clock, *state.desktop, host); break;
+        case kBadgeTimerId:
+            if (!state.shutdownDone) OnBadgeTimer(state);
+            break;
         default: break;
     }
 }
@@ -128,7 +131,9 @@ void Shutdown(AppState& state) {
         ::KillTimer(main, kPollTimerId);
         ::KillTimer(main, kKeyCheckTimerId);
         ::KillTimer(main, kTaskManagerTimerId);
+        ::KillTimer(main, kBadgeTimerId);
     }
+    state.presence = BadgePresence{};
 
     ClearSchedulingOnShutdown(state.sched);
     state.lastCaret = CaretInfo{};
@@ -226,7 +231,7 @@ static LRESULT HandleMainWindowMessage(HWND window, UINT message, WPARAM wParam,
             if (!state->shutdownDone) RunCommand(*state, LOWORD(wParam));
             return 0;
         case WM_TIMER:
-            if (wParam >= kPollTimerId && wParam <= kTaskManagerTimerId) {
+            if (wParam >= kPollTimerId && wParam <= kBadgeTimerId) {
                 OnTimer(*state, wParam);
                 return 0;
             }

@@ -19,6 +19,10 @@ constexpr std::uint16_t kVkMenu = 0x12;
 constexpr std::uint16_t kVkLWin = 0x5B;
 constexpr std::uint16_t kVkRWin = 0x5C;
 constexpr std::uint16_t kVkProcessKey = 0xE5;
+// Japanese keyboards report their mode keys (英数, カタカナ, ひらがな, 半角/全角,
+// ローマ字) in raw input as VK_DBE_ALPHANUMERIC to VK_DBE_NOROMAN.
+constexpr std::uint16_t kVkDbeAlphanumeric = 0xF0;
+constexpr std::uint16_t kVkDbeNoRoman = 0xF6;
 
 bool ModifierHeld(Desktop& desktop) {
     // Asked in this order; the first key found down answers.
@@ -48,7 +52,7 @@ bool IsDuplicateKey(const std::optional<SeenKey>& last, const RawKeyEvent& key, 
 
 bool IsModeKey(std::uint16_t vk) {
     return (vk >= 0x10 && vk <= 0x20) || vk == kVkLWin || vk == kVkRWin || vk == kVkProcessKey ||
-           (vk >= 0xA0 && vk <= 0xA5);
+           (vk >= 0xA0 && vk <= 0xA5) || (vk >= kVkDbeAlphanumeric && vk <= kVkDbeNoRoman);
 }
 
 bool IsCtrlShortcutKey(std::uint16_t vk) { return vk == 0x46 || vk == 0x48 || vk == 0x50; }
@@ -120,6 +124,7 @@ void OnWinEventPending(SchedulingState& state, const Clock& clock, Desktop& desk
             invalidated = true;
         }
         if (fg != 0) {
+            host.FocusMoved();
             host.ForgetShellHostState();
             coalescer.SetEventTargetProcessId(0);
         }
@@ -238,7 +243,11 @@ void OnPollTimer(SchedulingState& state, const Clock& clock, Desktop& desktop, S
         if (state.lastFullUpdate) sinceFull = Elapsed(now, *state.lastFullUpdate);
         if (tier == 2 && host.TargetUnchangedSinceFullUpdate()) {
             // At rest with the same target a full update would redo some
-            // eighty window-manager queries to reach the same answer.
+            // eighty window-manager queries to reach the same answer. The
+            // mode can still change without a key or event (the taskbar's
+            // mode button, a program switching its own input context): one
+            // or two IME messages tell.
+            if (BadgeShowsCaret(host)) host.RefreshMode();
         } else if (sinceFull && BadgeShowsCaret(host) &&
                    *sinceFull < FullUpdateInterval(tier, host.RawInputRegistered())) {
             host.RefreshMode();

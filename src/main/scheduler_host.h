@@ -39,6 +39,8 @@ public:
     // Forgets the last examined foreground window, its shell-host verdict and
     // the cached IME host lookup.
     virtual void ForgetShellHostState() = 0;
+    // A foreground or focus event arrived: the user moved to another control.
+    virtual void FocusMoved() = 0;
 
     // --- taskbar indicator while Task Manager's search box has the focus ---
     // Reads the indicator; true when the reading changed.

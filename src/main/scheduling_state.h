@@ -22,6 +22,7 @@ constexpr std::uintptr_t kPollTimerId = 1;
 constexpr std::uintptr_t kHintTimerId = 2;
 constexpr std::uintptr_t kKeyCheckTimerId = 3;
 constexpr std::uintptr_t kTaskManagerTimerId = 4;
+constexpr std::uintptr_t kBadgeTimerId = 5;  // the badge steps aside when it fires
 
 constexpr std::uint32_t kKeyCheckDelayMs = 20;
 constexpr std::uint32_t kTaskManagerPeriodMs = 50;
@@ -55,7 +56,20 @@ struct SchedulingState {
     bool ctrlShortcutPressed = false;       // Ctrl+F/H/P since the last key check
     std::uint8_t ctrlShortcutRetryCount = 0;  // follow-up full updates still owed after such a shortcut
     std::optional<SeenKey> lastKey;  // for duplicate suppression
+
+    // An update operation is running. Calls into other programs may deliver
+    // messages meanwhile; a stimulus they bring must not start a second
+    // update inside the first, so it only marks its work owed here.
+    bool updateRunning = false;
+    std::uint8_t owedDuringUpdate = 0;  // kOwed* bits
 };
+
+// Work a stimulus asked for while an update was running.
+constexpr std::uint8_t kOwedFullUpdate = 0x01;
+constexpr std::uint8_t kOwedRefreshMode = 0x02;
+constexpr std::uint8_t kOwedRefreshCaret = 0x04;
+constexpr std::uint8_t kOwedInvalidateCaches = 0x08;  // before the owed update runs
+constexpr std::uint8_t kOwedForgetShellHost = 0x10;
 
 // Fresh state; idle time counts from `startTime`.
 constexpr SchedulingState MakeSchedulingState(MonoTime startTime) {

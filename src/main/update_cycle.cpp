@@ -1,6 +1,7 @@
 #include "main/update_cycle.h"
 
 #include "badge/badge.h"
+#include "badge/badge_presence.h"
 #include "badge/mode_sound.h"
 #include "editability/accessibility_caret_search.h"
 #include "editability/caret_locator.h"
@@ -11,12 +12,18 @@
 #include "input_mode/taskbar_indicator.h"
 #include "main/app_state_ops.h"
 #include "main/editability_decision.h"
+#include "main/program_exclusion.h"
 #include "main/shell_surface.h"
+
+#include <utility>
 
 namespace tessel {
 namespace {
 
 constexpr Duration kShellHostReuse = Ms(250);
+// Rounds of owed work run after an update before the rest waits for the poll:
+// a program that delivers a message during every call cannot keep Tessel busy.
+constexpr int kOwedRounds = 2;
 
 // The badge disappears; the mode last shown is kept so that returning to the
 // same mode later stays silent.
@@ -40,10 +47,51 @@ ImeStatus QueryStatus(AppState& state, const FocusSnapshot& snapshot, WindowId h
     return QueryImeStatus(state.imeQuery, snapshot, hostWindow, hostPid, services);
 }
 
-void Apply(AppState& state, const ImeStatus& status, const CaretInfo& caret, const std::optional<Rect>& keepOut) {
-    ModeServices services{*state.clock, *state.badgePlatform, *state.sound};
-    ApplyMode(state.mode, state.badge, services, state.settings, state.exeDirectory, status,
+// Shows the badge for `mode` at the caret unless it has stepped aside and
+// nothing the user cares about changed since.
+void Present(AppState& state, const FocusSnapshot& snapshot, InputMode mode, bool capsLock, const CaretInfo& caret,
+             const std::optional<Rect>& keepOut) {
+    const PresenceDecision d = DecidePresence(state.presence, state.settings.BadgeSeconds,
+                                              PresenceKey{mode, capsLock, snapshot.foreground, snapshot.focus});
+    if (d.armTimer) {
+        if (!state.desktop->SetTimer(state.mainWindow, kBadgeTimerId, state.settings.BadgeSeconds * 1000u))
+            state.presence.timerArmed = false;  // without its timer the badge simply stays
+    }
+    if (d.disarmTimer) state.desktop->KillTimer(state.mainWindow, kBadgeTimerId);
+    if (!d.show) {
+        HideBadge(state.badge, *state.badgePlatform);
+        return;
+    }
+    ShowBadge(state.badge, *state.badgePlatform, state.settings, mode, capsLock,
               BadgeAnchor{caret.X, caret.Top, caret.Bottom}, keepOut);
+}
+
+void Apply(AppState& state, const FocusSnapshot& snapshot, const ImeStatus& status, const CaretInfo& caret,
+           const std::optional<Rect>& keepOut) {
+    ModeServices services{*state.clock, *state.badgePlatform, *state.sound};
+    if (std::optional<InputMode> m =
+            TrackMode(state.mode, state.badge, services, state.settings, state.exeDirectory, status))
+        Present(state, snapshot, *m, state.mode.LastCapsLock, caret, keepOut);
+}
+
+// Every source of cross-process answers starts the update afresh.
+void BeginSources(AppState& state) {
+    state.automation->BeginUpdate();
+    state.accessibility->BeginUpdate();
+    state.outlook->BeginUpdate();
+}
+
+// Some other program did not answer in time during this update: what it did
+// not say is unknown, not "no".
+bool AnswerLate(const AppState& state) {
+    return state.automation->Late() || state.accessibility->Late() || state.outlook->Late();
+}
+
+// A late update keeps the badge, its place and its mode as they are, caches
+// nothing, and makes the next poll tick ask again with a full update.
+void KeepForLate(AppState& state) {
+    state.sched.lastFullUpdate.reset();
+    state.lastFullUpdateTarget.reset();
 }
 
 std::uint32_t CompositionCells(InputMode mode) {
@@ -58,8 +106,9 @@ CaretLocation Locate(AppState& state, const FocusSnapshot& snapshot, std::uint32
 }
 
 bool ReadIndicator(AppState& state) {
-    return ReadTaskbarIndicator(*state.automation, *state.desktop,
-                                TaskbarIndicatorState{state.TaskbarReading, state.IndicatorElement});
+    return ReadTaskbarIndicator(
+        *state.automation, *state.desktop, *state.clock,
+        TaskbarIndicatorState{state.TaskbarReading, state.IndicatorElement, state.lastIndicatorMiss});
 }
 
 // Task Manager's search box: the taskbar indicator reading is in force
@@ -122,7 +171,8 @@ InputHost ExamineShellSurface(AppState& state, const FocusSnapshot& snapshot, st
         UiaFocusOwner owner = UiaFocusLookup(env, snapshot);
         shell.uiaFocusWindow = owner.UiaFocusWindow;
         shell.uiaFocusProcessId = owner.UiaFocusProcessId;
-        shell.lookupTime = now;
+        // A lookup that timed out is asked again, not reused.
+        if (!state.automation->Late()) shell.lookupTime = now;
     }
     SetEventTarget(state, shell.uiaFocusProcessId);
     return {shell.uiaFocusWindow, shell.uiaFocusProcessId};
@@ -135,11 +185,19 @@ void RunFullUpdate(AppState& state) {
 
     FocusSnapshot snapshot = TakeFocusSnapshot(desktop);
     state.lastFullUpdateTarget = snapshot;
+    state.lastFullUpdateCaretOrigin.reset();
     UpdateTaskManagerMode(state, snapshot);
     RekeyTargetMemo(state.caretLocator.targetMemo, snapshot);
 
     if (!snapshot.foreground) {
         EmptyFocusedElementCache(state.uia.focusedElement);
+        Hide(state);
+        return;
+    }
+
+    // A program the user listed keeps its own screen: no badge, no sound.
+    if (state.processes && ProcessExcluded(state.imageNames, *state.processes, state.settings.ExcludedPrograms,
+                                           snapshot.processId, snapshot.foreground)) {
         Hide(state);
         return;
     }
@@ -154,7 +212,14 @@ void RunFullUpdate(AppState& state) {
                              foreground,        decisionTime,                  *state.automation,
                              *state.clock,      state.uia,                     *state.outlook,
                              state.outlookAnswer, *state.accessibility};
-    if (!DecideEditability(inputs, state.editabilityVerdict).show) {
+    const bool editable = DecideEditability(inputs, state.editabilityVerdict).show;
+    if (AnswerLate(state)) {
+        // A rule that ran out of time decided nothing: no verdict to reuse.
+        state.editabilityVerdict = EditabilityVerdict{};
+        KeepForLate(state);
+        return;
+    }
+    if (!editable) {
         Hide(state);
         return;
     }
@@ -174,19 +239,29 @@ void RunFullUpdate(AppState& state) {
     }
     if (state.taskManagerMode) ApplyTaskbarOverride(status, state.TaskbarReading);
 
+    if (status.Source == StatusSource::Unavailable && AnswerLate(state)) {
+        KeepForLate(state);
+        return;
+    }
     if (status.Source == StatusSource::Unavailable) {
         state.lastCaret = CaretInfo{};
         state.badge.NearTop = false;
         state.KeepOutRect.reset();
         state.imeHostWindow = kNoWindow;
         state.imeHostProcessId = 0;
-        Apply(state, status, CaretInfo{false, 0, 0, 1}, keepOut);
+        Apply(state, snapshot, status, CaretInfo{false, 0, 0, 1}, keepOut);
         return;
     }
 
     std::optional<InputMode> mode = ClassifyInputMode(status);
     std::uint32_t cells = mode ? CompositionCells(*mode) : 1;
     CaretLocation location = Locate(state, snapshot, cells);
+    // A source that did not answer in time leaves the badge where it was,
+    // rather than at whatever a weaker source behind it guessed.
+    if (AnswerLate(state)) {
+        KeepForLate(state);
+        return;
+    }
     if (!location.caret.Found) {
         Hide(state);
         return;
@@ -195,30 +270,18 @@ void RunFullUpdate(AppState& state) {
     // The rest probe sees only the system caret; a caret read elsewhere
     // (UI Automation, a caret object, a console) may move without it.
     if (!location.systemCaret) state.lastFullUpdateTarget.reset();
+    else state.lastFullUpdateCaretOrigin = location.caretWindowOrigin;
     state.lastCaret = location.caret;
     state.badge.NearTop = location.caretNearTop;
     state.KeepOutRect = keepOut;
     state.imeHostWindow = host.window;
     state.imeHostProcessId = host.processId;
-    Apply(state, status, location.caret, keepOut);
+    Apply(state, snapshot, status, location.caret, keepOut);
 
     if (state.badge.Visible && !state.badge.NearTop) state.badge.TopmostCountdown = 0;
 }
 
-}  // namespace
-
-bool ReadTaskbarIndicator(AppState& state) {
-    state.automation->BeginUpdate();
-    return ReadIndicator(state);
-}
-
-void FullUpdate(AppState& state) {
-    state.automation->BeginUpdate();
-    RunFullUpdate(state);
-}
-
-void RefreshMode(AppState& state) {
-    state.automation->BeginUpdate();
+void RunRefreshMode(AppState& state) {
     if (!state.lastCaret.Found) {
         RunFullUpdate(state);
         return;
@@ -230,20 +293,24 @@ void RefreshMode(AppState& state) {
         RunFullUpdate(state);
         return;
     }
-    Apply(state, status, state.lastCaret, state.KeepOutRect);
+    Apply(state, snapshot, status, state.lastCaret, state.KeepOutRect);
 }
 
-bool RefreshCaret(AppState& state) {
-    state.automation->BeginUpdate();
+bool RunRefreshCaret(AppState& state) {
     MarkCaretRefreshStarted(state.sched);
     InputMode mode = state.badge.Content.Mode;
-    if (mode == InputMode::None || !state.badge.Visible || !state.lastCaret.Found) {
+    if (mode == InputMode::None || !state.BadgeAtCaret()) {
         RunFullUpdate(state);
         return false;
     }
     InvalidateTargetMemo(state.caretLocator.targetMemo);
     FocusSnapshot snapshot = TakeFocusSnapshot(*state.desktop);
     CaretLocation location = Locate(state, snapshot, CompositionCells(mode));
+    if (AnswerLate(state)) {
+        // The badge stays where the caret was last seen.
+        KeepForLate(state);
+        return true;
+    }
     if (!location.caret.Found) {
         RunFullUpdate(state);
         return false;
@@ -251,9 +318,78 @@ bool RefreshCaret(AppState& state) {
     MarkCaretRefreshed(state.sched, state.clock->Now());
     state.lastCaret = location.caret;
     state.badge.NearTop = location.caretNearTop;
-    ShowBadge(state.badge, *state.badgePlatform, state.settings, mode, state.mode.LastCapsLock,
-              BadgeAnchor{location.caret.X, location.caret.Top, location.caret.Bottom}, state.KeepOutRect);
+    Present(state, snapshot, mode, state.mode.LastCapsLock, location.caret, state.KeepOutRect);
     return true;
+}
+
+// Runs one update operation unless another is running; then the work is
+// owed and runs when the running one ends. Returns what `run` returned, or
+// true for owed work (nothing fell back).
+template <typename Run>
+bool Guarded(AppState& state, std::uint8_t owe, Run run) {
+    SchedulingState& s = state.sched;
+    if (s.updateRunning) {
+        s.owedDuringUpdate |= owe;
+        return true;
+    }
+    s.updateRunning = true;
+    struct EndUpdate {
+        SchedulingState& s;
+        ~EndUpdate() { s.updateRunning = false; }
+    } end{s};
+    BeginSources(state);
+    const bool result = run();
+    for (int round = 0; round < kOwedRounds && s.owedDuringUpdate != 0; ++round) {
+        const std::uint8_t owed = std::exchange(s.owedDuringUpdate, std::uint8_t{0});
+        if (owed & kOwedInvalidateCaches) InvalidateCaretCaches(state);
+        if (owed & kOwedForgetShellHost) ForgetShellHost(state);
+        BeginSources(state);
+        if (owed & kOwedFullUpdate) RunFullUpdate(state);
+        else if (owed & kOwedRefreshMode) RunRefreshMode(state);
+        else if (owed & kOwedRefreshCaret) RunRefreshCaret(state);
+    }
+    if (s.owedDuringUpdate != 0) {
+        s.owedDuringUpdate = 0;
+        s.fullUpdatePending = true;
+    }
+    return result;
+}
+
+}  // namespace
+
+bool UpdateRunning(const AppState& state) { return state.sched.updateRunning; }
+
+void OweDuringUpdate(AppState& state, std::uint8_t owed) { state.sched.owedDuringUpdate |= owed; }
+
+bool ReadTaskbarIndicator(AppState& state) {
+    // The taskbar is asked again at the next 50 ms tick; not inside an update.
+    if (state.sched.updateRunning) return false;
+    state.automation->BeginUpdate();
+    return ReadIndicator(state);
+}
+
+void FullUpdate(AppState& state) {
+    Guarded(state, kOwedFullUpdate, [&] {
+        RunFullUpdate(state);
+        return true;
+    });
+}
+
+void RefreshMode(AppState& state) {
+    Guarded(state, kOwedRefreshMode, [&] {
+        RunRefreshMode(state);
+        return true;
+    });
+}
+
+bool RefreshCaret(AppState& state) {
+    return Guarded(state, kOwedRefreshCaret, [&] { return RunRefreshCaret(state); });
+}
+
+void OnBadgeTimer(AppState& state) {
+    state.desktop->KillTimer(state.mainWindow, kBadgeTimerId);
+    StepAside(state.presence);
+    HideBadge(state.badge, *state.badgePlatform);
 }
 
 }  // namespace tessel

@@ -13,7 +13,17 @@ void RefreshMode(AppState& state);
 // Locates the caret again and moves the badge; false when it fell back to FullUpdate.
 bool RefreshCaret(AppState& state);
 
-// Reads the taskbar's input indicator into TaskbarReading; true when it changed.
+// Reads the taskbar's input indicator into TaskbarReading; true when it
+// changed. Not while an update runs (the next tick reads it).
 bool ReadTaskbarIndicator(AppState& state);
+
+// An update operation is running: a stimulus that arrives meanwhile (a
+// message delivered while Tessel waits on another program) owes its work
+// through OweDuringUpdate instead of starting another.
+bool UpdateRunning(const AppState& state);
+void OweDuringUpdate(AppState& state, std::uint8_t owed);  // kOwed* bits
+
+// The badge's step-aside timer fired: it hides until the next change.
+void OnBadgeTimer(AppState& state);
 
 }  // namespace tessel

@@ -27,6 +27,10 @@ public:
     virtual std::optional<std::vector<ProcessEntry>> Snapshot() = 0;
     // ProcessIdToSessionId; empty when it fails.
     virtual std::optional<std::uint32_t> SessionId(std::uint32_t processId) = 0;
+    // The file name (without its folder) of the process's image, read with
+    // QueryFullProcessImageNameW through PROCESS_QUERY_LIMITED_INFORMATION;
+    // empty when the process cannot be opened or its name read.
+    virtual std::optional<std::u16string> ImageFileName(std::uint32_t processId) = 0;
     // GetCurrentProcessId.
     virtual std::uint32_t CurrentProcessId() = 0;
 };

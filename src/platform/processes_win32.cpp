@@ -45,6 +45,27 @@ std::optional<std::uint32_t> Win32Processes::SessionId(std::uint32_t processId) 
     return session;
 }
 
+std::optional<std::u16string> Win32Processes::ImageFileName(std::uint32_t processId) {
+    if (processId == 0) return std::nullopt;
+    UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) return std::nullopt;
+    // Long-path images exceed MAX_PATH; the extended limit is 32767 units.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD size = static_cast<DWORD>(path.size());
+        if (::QueryFullProcessImageNameW(process.Get(), 0, path.data(), &size)) {
+            path.resize(size);
+            break;
+        }
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || path.size() >= 32768) return std::nullopt;
+        path.resize(path.size() * 4);
+    }
+    const std::size_t slash = path.find_last_of(L"\\/");
+    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    if (name.empty()) return std::nullopt;
+    return std::u16string(reinterpret_cast<const char16_t*>(name.data()), name.size());
+}
+
 std::uint32_t Win32Processes::CurrentProcessId() { return ::GetCurrentProcessId(); }
 
 }  // namespace tessel

@@ -4,6 +4,13 @@
 
 namespace tessel::testing {
 
+std::optional<std::u16string> FakeProcesses::ImageFileName(std::uint32_t processId) {
+    ++imageNameReads;
+    auto it = names.find(processId);
+    if (imageNamesUnreadable || it == names.end()) return std::nullopt;
+    return it->second;
+}
+
 std::optional<std::u16string> FakeProcesses::ExecutableName(std::uint32_t processId) {
     ++lookups;
     auto it = names.find(processId);

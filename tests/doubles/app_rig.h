@@ -25,6 +25,7 @@ public:
     std::optional<std::vector<ProcessEntry>> Snapshot() override;
     std::optional<std::uint32_t> SessionId(std::uint32_t processId) override;
     std::uint32_t CurrentProcessId() override { return currentProcessId; }
+    std::optional<std::u16string> ImageFileName(std::uint32_t processId) override;
 
     // Snapshot order is process id order; `snapshotFails` refuses the snapshot.
     std::map<std::uint32_t, std::u16string> names;
@@ -34,6 +35,8 @@ public:
     int snapshots = 0;
     int lookups = 0;
     int sessionReads = 0;
+    int imageNameReads = 0;
+    bool imageNamesUnreadable = false;  // OpenProcess refused (another user's process)
 };
 
 // A window of one thread and process; top-level when it has no parent.

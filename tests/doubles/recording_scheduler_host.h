@@ -58,6 +58,8 @@ public:
         topmostCountdown = 3;
     }
     void ForgetShellHostState() override { calls.emplace_back("ForgetShellHostState"); }
+    void FocusMoved() override { ++focusMoves; }
+    int focusMoves = 0;
     bool ReadTaskbarIndicator() override {
         calls.emplace_back("ReadTaskbarIndicator");
         return taskbarReadingChanges;

@@ -1,6 +1,7 @@
 #include "doubles/scripted_accessibility.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tessel::testing {
 
@@ -10,6 +11,7 @@ int ScriptedAccessibility::Reads(WindowId window) const {
 
 std::optional<AccessibleBox> ScriptedAccessibility::CaretLocation(WindowId window) noexcept {
     asked.push_back(window);
+    if (duringNextRead) std::exchange(duringNextRead, nullptr)();
     if (lateWindows.count(window)) {
         late = true;
         return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 // Caret objects per window, with the windows asked in order.
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -13,6 +14,9 @@ public:
     std::map<WindowId, AccessibleBox> boxes;  // missing: no caret object
     std::set<WindowId> lateWindows;           // do not answer in time
     bool late = false;
+    // Runs inside the next read, as a message Windows delivers while the
+    // caller waits on the application would.
+    std::function<void()> duringNextRead;
     std::vector<WindowId> asked;
 
     int Reads(WindowId window) const;

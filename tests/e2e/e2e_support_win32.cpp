@@ -227,16 +227,16 @@ bool BadgeAt(HWND badge, POINT p) {
     return ::IsWindowVisible(badge) && r.left == p.x && r.top == p.y && r.right - r.left == 15 && r.bottom - r.top == 15;
 }
 
-Notepad::Notepad() : process_(L"C:\\windows\\system32\\notepad.exe") {
+StockProgram::StockProgram(const wchar_t* exe, const wchar_t* className) : process_(exe) {
     WaitFor([&] {
-        auto w = WindowsOf(process_.Id(), L"Notepad");
+        auto w = WindowsOf(process_.Id(), className);
         window_ = w.empty() ? nullptr : w.front();
         return window_ != nullptr;
     }, std::chrono::seconds(20));
     if (window_) Focus();
 }
 
-bool Notepad::Focus() {
+bool StockProgram::Focus() {
     if (!window_) return false;
     return WaitFor([&] {
         if (::GetForegroundWindow() == window_) return true;

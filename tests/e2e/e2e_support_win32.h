@@ -108,10 +108,11 @@ POINT BadgeFor(HWND window, int x, int y, int width, int height);
 // Whether the badge is shown, 15 pixels square, at `p`.
 bool BadgeAt(HWND badge, POINT p);
 
-// Wine's notepad, started and brought to the foreground.
-class Notepad {
+// One of Wine's own programs, started and brought to the foreground; its
+// main window is the first of `className`.
+class StockProgram {
 public:
-    Notepad();
+    StockProgram(const wchar_t* exe, const wchar_t* className);
     // Asks again while waiting: a busy Wine can drop the first request.
     bool Focus();
     HWND Window() const { return window_; }
@@ -120,6 +121,18 @@ public:
 private:
     Process process_;
     HWND window_ = nullptr;
+};
+
+// Wine's notepad.
+class Notepad : public StockProgram {
+public:
+    Notepad() : StockProgram(L"C:\\windows\\system32\\notepad.exe", L"Notepad") {}
+};
+
+// Wine's WordPad: a rich-edit control with a system caret.
+class WordPad : public StockProgram {
+public:
+    WordPad() : StockProgram(L"C:\\Program Files\\Windows NT\\Accessories\\wordpad.exe", L"WORDPADTOP") {}
 };
 
 }  // namespace tessel::e2e

@@ -50,28 +50,38 @@ bool Request(HWND editor, WPARAM request) {
     return ::SendMessageTimeoutW(editor, kSetImeMessage, request, 0, SMTO_ABORTIFHUNG, 2000, &result) && result == 1;
 }
 
+// The editor of `process`, started and in the foreground; null when it did not come.
+HWND ForegroundEditor(Process& process) {
+    HWND editor = nullptr;
+    if (!WaitFor([&] {
+            auto w = WindowsOf(process.Id(), L"Tessel.ImeEditor");
+            editor = w.empty() ? nullptr : w.front();
+            return editor && ::IsWindowVisible(editor);
+        }, 20s))
+        return nullptr;
+    if (!WaitFor([&] {
+            if (::GetForegroundWindow() == editor) return true;
+            ::SetForegroundWindow(editor);
+            return false;
+        }, 10s, 100ms))
+        return nullptr;
+    return editor;
+}
+
+constexpr char kColours[] =
+    "[Settings]\r\nEnglishBackgroundColor=FF0000FF\r\nKoreanBackgroundColor=0000FFFF\r\nIndicatorTextColor=FFFFFFFF\r\n";
+
 TEST(ImeModeE2E, BadgeTurnsKoreanWhileAnotherProgramsImeIsOpenInHangul) {
     Process editorProcess(BuildDirectory() + L"\\ime_editor.exe");
-    HWND editor = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        auto w = WindowsOf(editorProcess.Id(), L"Tessel.ImeEditor");
-        editor = w.empty() ? nullptr : w.front();
-        return editor && ::IsWindowVisible(editor);
-    }, 20s)) << "the editor did not start";
-    ASSERT_TRUE(WaitFor([&] {
-        if (::GetForegroundWindow() == editor) return true;
-        ::SetForegroundWindow(editor);
-        return false;
-    }, 10s, 100ms));
+    HWND editor = ForegroundEditor(editorProcess);
+    ASSERT_NE(editor, nullptr) << "the editor did not start or come to the foreground";
     const auto layout = static_cast<std::uintptr_t>(::SendMessageW(editor, kLayoutMessage, 0, 0));
     const DWORD editorThread = ::GetWindowThreadProcessId(editor, nullptr);
     std::printf("editor layout %08llx, read from here %08llx\n", static_cast<unsigned long long>(layout),
                 static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(::GetKeyboardLayout(editorThread))));
 
     Sandbox sandbox;
-    sandbox.WriteFile(L"Tessel.ini",
-                      "[Settings]\r\nEnglishBackgroundColor=FF0000FF\r\nKoreanBackgroundColor=0000FFFF\r\n"
-                      "IndicatorTextColor=FFFFFFFF\r\n");
+    sandbox.WriteFile(L"Tessel.ini", kColours);
     RunningTessel tessel(sandbox);
     ASSERT_TRUE(tessel.Ready());
     HWND badge = BadgeOf(tessel);
@@ -97,6 +107,35 @@ TEST(ImeModeE2E, BadgeTurnsKoreanWhileAnotherProgramsImeIsOpenInHangul) {
     EXPECT_TRUE(WaitFor([&] { return Shows(badge, kEnglish); }, kLongestPoll + 1s)) << "the badge did not turn back";
     ::Sleep(200);
     EXPECT_EQ(GlyphMask(badge, kEnglish), english);
+    EXPECT_EQ(tessel.Close(), 0);
+}
+
+// At rest the poll ticks every 5 s; a mode the program switched by itself,
+// with no key and no event, must show within one tick.
+TEST(ImeModeE2E, AModeSwitchedAtRestShowsWithinTheSlowestPoll) {
+    Process editorProcess(BuildDirectory() + L"\\ime_editor.exe");
+    HWND editor = ForegroundEditor(editorProcess);
+    ASSERT_NE(editor, nullptr) << "the editor did not start or come to the foreground";
+    ASSERT_TRUE(Request(editor, 0));
+    Sandbox sandbox;
+    sandbox.WriteFile(L"Tessel.ini", kColours);
+    RunningTessel tessel(sandbox);
+    ASSERT_TRUE(tessel.Ready());
+    HWND badge = BadgeOf(tessel);
+    ASSERT_NE(badge, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return Shows(badge, kEnglish); }, 15s)) << "no English badge beside the editor";
+
+    // 15 s without input puts the poll at its slowest; a few seconds more
+    // lets its 5 s ticks settle on the same target.
+    ::Sleep(20'000);
+    ASSERT_TRUE(Shows(badge, kEnglish));
+    ASSERT_TRUE(Request(editor, 1));
+    const auto switched = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WaitFor([&] { return Shows(badge, kKorean); }, 6s)) << "the mode switched at rest did not show";
+    std::printf("Korean at rest after %lld ms\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - switched)
+                                           .count()));
     EXPECT_EQ(tessel.Close(), 0);
 }
 

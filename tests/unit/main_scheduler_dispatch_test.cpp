@@ -237,8 +237,11 @@ TEST_F(MainSchedulerPoll, AtRestAnUnchangedTargetCostsOneProbe) {
     EXPECT_EQ(rig.host.targetProbes, 0);
 
     rig.clock.Set(MonoTime{rig.state.lastActivity.sinceOrigin + Ms(60'000)});
-    EXPECT_EQ(Tick(), Calls{}) << "tier 2, same target";
+    EXPECT_EQ(Tick(), Calls{"RefreshMode"}) << "tier 2, same target: the mode may change at rest";
     EXPECT_EQ(rig.host.targetProbes, 1);
+    rig.host.badgeVisible = false;
+    EXPECT_EQ(Tick(), Calls{}) << "tier 2, same target, no badge";
+    rig.host.badgeVisible = true;
     rig.host.targetUnchanged = false;
     EXPECT_EQ(Tick(), Calls{"FullUpdate"}) << "the focus moved";
     rig.host.targetUnchanged = true;

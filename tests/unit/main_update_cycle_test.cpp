@@ -91,7 +91,10 @@ TEST_F(UpdateCycle, RestProbeComparesWithWhatTheLastFullUpdateSaw) {
     FullUpdate(state);
     desktop.ResetCalls();
     EXPECT_TRUE(host.TargetUnchangedSinceFullUpdate());
-    EXPECT_EQ(desktop.TotalCalls(), 1);
+    EXPECT_EQ(desktop.TotalCalls(), 2) << "the thread's GUI state and the caret window's place";
+    desktop.Window(kEdit).clientOrigin.y -= 48;
+    EXPECT_FALSE(host.TargetUnchangedSinceFullUpdate()) << "scrolled with its parent, same client caret";
+    FullUpdate(state);
     FocusOn(kEdit, Rect{60, 10, 61, 26});
     EXPECT_FALSE(host.TargetUnchangedSinceFullUpdate()) << "the caret moved";
     FullUpdate(state);

@@ -152,6 +152,9 @@ private:
 class CountingProcesses final : public Processes {
 public:
     explicit CountingProcesses(CallCounter& c) : c_(c) {}
+    std::optional<std::u16string> ImageFileName(std::uint32_t p) override {
+        return c_.Count("ImageFileName"), real_.ImageFileName(p);
+    }
     std::optional<std::u16string> ExecutableName(std::uint32_t p) override {
         return c_.Count("ExecutableName"), real_.ExecutableName(p);
     }

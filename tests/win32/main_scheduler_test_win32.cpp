@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "ci_skip.h"
+#include "doubles/fake_clock.h"
+#include "doubles/recording_scheduler_host.h"
 #include "main/raw_input_win32.h"
+#include "main/scheduler.h"
 #include "main/scheduling_state.h"
 #include "main/win_event_callback_win32.h"
 #include "main/win_event_coalescer.h"
@@ -18,6 +21,7 @@ struct Received {
     int pending = 0;
     int keyDowns = 0;
     int unreadable = 0;
+    int keyChecks = 0;  // WM_TIMER of the key check
     RawKeyEvent lastKey{};
 };
 Received* g_received = nullptr;
@@ -28,6 +32,11 @@ LRESULT CALLBACK TestProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         ProcessWinEventCoalescer().TakePending();
         Win32Desktop desktop;
         ProcessWinEventCoalescer().FinishHandling(desktop);
+        return 0;
+    }
+    if (g_received && msg == WM_TIMER && wParam == kKeyCheckTimerId) {
+        ++g_received->keyChecks;
+        KillTimer(hwnd, wParam);
         return 0;
     }
     if (g_received && msg == WM_INPUT) {
@@ -107,6 +116,39 @@ TEST_F(MainSchedulerWin32, InjectedKeyDownIsReadFromTheRawInputPacket) {
     EXPECT_EQ(received.keyDowns, 1) << "the key-up is ignored";
     EXPECT_EQ(received.lastKey.virtualKey, 0x4B);
     EXPECT_EQ(received.lastKey.flags & 1, 0);
+}
+
+// A Japanese keyboard's 半角/全角 key arrives as VK_DBE_SBCSCHAR (0xF3); it
+// must arm the key check like the Hangul key does.
+TEST_F(MainSchedulerWin32, JapaneseModeKeyArmsTheKeyCheck) {
+    RAWINPUTDEVICE device{0x01, 0x06, RIDEV_INPUTSINK, window};
+    ASSERT_TRUE(RegisterRawInputDevices(&device, 1, sizeof(device)));
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    Pump(100);
+    INPUT inputs[2]{};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = 0xF3;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(2, inputs, sizeof(INPUT)), 2u);
+    Pump(200);
+    RAWINPUTDEVICE remove{0x01, 0x06, RIDEV_REMOVE, nullptr};
+    RegisterRawInputDevices(&remove, 1, sizeof(remove));
+    if (received.keyDowns == 0 && received.unreadable == 0)
+        TESSEL_SKIP_OUTSIDE_CI("no raw input for injected keys here");
+    ASSERT_EQ(received.lastKey.virtualKey, 0xF3);
+
+    // The badge shows, so only a mode key may cost a check.
+    SchedulingState state;
+    testing::FakeClock clock;
+    testing::RecordingSchedulerHost host(state, clock);
+    host.mainWindow = ToWindowId(window);
+    host.badgeVisible = host.lastCaretFound = true;
+    Win32Desktop desktop;
+    OnRawKey(state, clock, desktop, host, received.lastKey);
+    EXPECT_TRUE(state.keyCheckArmed);
+    Pump(150);
+    EXPECT_EQ(received.keyChecks, 1) << "no key check within 150 ms of the key";
 }
 
 TEST(MainSchedulerWin32Plain, NullHandleIsUnreadable) {
