@@ -3,8 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "config/program_list.h"
 #include "config/settings_format.h"
 #include "config/settings_values.h"
 
@@ -26,6 +29,9 @@ tessel::Settings FromBytes(const std::uint8_t* data, std::size_t size) {
                                &s.KoreanBackgroundColor};
     std::size_t i = 2;
     for (tessel::Rgba* c : colours) *c = {byte(i++), byte(i++), byte(i++), byte(i++)};
+    constexpr std::uint8_t kSeconds[] = {0, 3, 5, 10};
+    s.BadgeSeconds = kSeconds[byte(i++) % 4];
+    if (i < size) s.ExcludedPrograms = tessel::ParseProgramList({reinterpret_cast<const char*>(data) + i, size - i});
     return s;
 }
 
@@ -47,5 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (auto p = tessel::ParseIndicatorPosition(bytes))
         Check(tessel::ParseIndicatorPosition(tessel::FormatIndicatorPosition(*p)) == p);
     (void)tessel::ParseSwitch(bytes);
+    const std::vector<std::string> names = tessel::ParseProgramList(bytes);
+    Check(names.size() <= tessel::kMaxExcludedPrograms);
+    Check(tessel::ParseProgramList(tessel::JoinProgramList(names)) == names);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "config/settings_format.h"
 
 #include "common/text.h"
+#include "config/program_list.h"
 #include "config/settings_values.h"
 
 namespace tessel {
@@ -45,6 +46,11 @@ void ApplyKey(Settings& s, std::string_view foldedKey, std::string_view value) {
         setColour(s.JapaneseBackgroundColor);
     } else if (foldedKey == "koreanbackgroundcolor") {
         setColour(s.KoreanBackgroundColor);
+    } else if (foldedKey == "badgeseconds") {
+        if (auto v = ParseBadgeSeconds(value)) s.BadgeSeconds = *v;
+    } else if (foldedKey == "excludedprograms") {
+        // Any text is a list; what does not fit its rules is left out.
+        s.ExcludedPrograms = ParseProgramList(value);
     }
 }
 
@@ -100,7 +106,7 @@ Settings ParseSettings(std::string_view bytes) {
 std::string FormatSettingsFile(const Settings& s) {
     const auto sw = [](bool on) { return on ? "1" : "0"; };
     std::string out;
-    out.reserve(256);
+    out.reserve(512);
     const auto line = [&](std::string_view key, std::string_view value) {
         out.append(key);
         out.push_back('=');
@@ -117,6 +123,11 @@ std::string FormatSettingsFile(const Settings& s) {
     line("EnglishBackgroundColor", FormatRgba(s.EnglishBackgroundColor));
     line("JapaneseBackgroundColor", FormatRgba(s.JapaneseBackgroundColor));
     line("KoreanBackgroundColor", FormatRgba(s.KoreanBackgroundColor));
+    // Only what reads back as written: a value the file cannot hold would
+    // read as the default anyway, and a stray ";" or line break in a name
+    // must not turn into other names or other lines.
+    line("BadgeSeconds", std::to_string(IsValidBadgeSeconds(s.BadgeSeconds) ? s.BadgeSeconds : 0));
+    line("ExcludedPrograms", JoinProgramList(ParseProgramList(JoinProgramList(s.ExcludedPrograms))));
     return out;
 }
 

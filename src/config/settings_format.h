@@ -17,8 +17,8 @@ std::string DecodeSettingsBytes(std::string_view bytes);
 // of repeated keys the last valid value wins.
 Settings ParseSettings(std::string_view bytes);
 
-// The whole file as written: ten CR LF terminated ASCII lines, no byte-order
-// mark, keys in PascalCase.
+// The whole file as written: twelve CR LF terminated lines, no byte-order
+// mark, keys in PascalCase; ASCII but for non-ASCII program names (UTF-8).
 std::string FormatSettingsFile(const Settings& settings);
 
 }  // namespace tessel

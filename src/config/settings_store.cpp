@@ -13,6 +13,9 @@ namespace {
 // spinning forever.
 constexpr int kMaxInterruptedWrites = 64;
 
+// Names tried for the temporary file before the save gives up.
+constexpr int kTemporaryNameAttempts = 4;
+
 FsError Failure(std::string message) {
     FsError e;
     e.kind = FsErrorKind::Other;
@@ -77,6 +80,41 @@ FsError WriteAll(WritableFile& file, std::string_view bytes) {
     return FsError{};
 }
 
+std::string TemporarySettingsPath(const std::string& path, int attempt) {
+    std::string temp = path;
+    if (attempt > 0) {
+        temp.push_back('.');
+        temp.append(std::to_string(attempt));
+    }
+    temp.append(".tmp");
+    return temp;
+}
+
+namespace {
+
+struct TemporaryFile {
+    std::string path;
+    OpenResult opened;
+};
+
+// A temporary file of ours that is already there was left by a save that was
+// cut short; it is removed and made anew. One that cannot be removed (held
+// open by someone) is left alone and the next name tried.
+TemporaryFile CreateTemporaryFile(FileSystem& files, const std::string& path) {
+    TemporaryFile temp;
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        temp.path = TemporarySettingsPath(path, attempt);
+        temp.opened = files.CreateExclusive(temp.path);
+        if (temp.opened.error.kind != FsErrorKind::AlreadyExists) break;
+        if (!files.RemoveFile(temp.path).Ok()) continue;
+        temp.opened = files.CreateExclusive(temp.path);
+        if (temp.opened.error.kind != FsErrorKind::AlreadyExists) break;
+    }
+    return temp;
+}
+
+}  // namespace
+
 SaveOutcome SaveSettingsFile(FileSystem& files, const std::string& path, const Settings& settings) {
     SaveOutcome outcome;
     const std::string text = FormatSettingsFile(settings);
@@ -86,16 +124,38 @@ SaveOutcome SaveSettingsFile(FileSystem& files, const std::string& path, const S
         if (!outcome.error.Ok()) return outcome;
     }
 
-    OpenResult opened = files.OpenForWriting(path);
-    if (!opened.file) {
-        outcome.error = opened.error.Ok() ? Failure("파일을 열지 못했습니다.") : std::move(opened.error);
+    TemporaryFile temp = CreateTemporaryFile(files, path);
+    if (!temp.opened.file) {
+        outcome.error =
+            temp.opened.error.Ok() ? Failure("파일을 열지 못했습니다.") : std::move(temp.opened.error);
         return outcome;
     }
-    outcome.error = WriteAll(*opened.file, text);
+    outcome.error = WriteAll(*temp.opened.file, text);
+    if (outcome.error.Ok()) outcome.error = temp.opened.file->Flush();
     // Close even after a failed write, but report the first failure.
-    FsError closed = opened.file->Close();
+    FsError closed = temp.opened.file->Close();
     if (outcome.error.Ok()) outcome.error = std::move(closed);
-    outcome.saved = outcome.error.Ok();
+    temp.opened.file.reset();
+
+    bool replacing = false;
+    if (outcome.error.Ok()) {
+        replacing = files.FileExists(path);
+        outcome.error = replacing ? files.ReplaceExisting(path, temp.path) : files.MoveReplacing(temp.path, path);
+    }
+    if (outcome.error.Ok()) {
+        outcome.saved = true;
+        return outcome;
+    }
+    // A replacement that failed half-way may have removed the old file; then
+    // the temporary file holds the only copy and is moved into place instead.
+    if (replacing && !files.FileExists(path)) {
+        if (files.MoveReplacing(temp.path, path).Ok()) {
+            outcome.error = FsError{};
+            outcome.saved = true;
+        }
+        return outcome;
+    }
+    files.RemoveFile(temp.path);
     return outcome;
 }
 

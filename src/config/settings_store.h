@@ -23,10 +23,16 @@ struct SaveOutcome {
     FsError error;  // why it was not saved
 };
 
-// Writes the whole file: creates missing directories (walking up until a
-// level exists, then top-down), creates or truncates the file, writes every
-// byte and closes it. Succeeds only when all of that did.
+// Writes the whole file without ever leaving a cut-short one: creates missing
+// directories (walking up until a level exists, then top-down), writes every
+// byte to a new temporary file beside it, flushes and closes that, then puts
+// it in the file's place in one step. Succeeds only when all of that did; on
+// any failure the old file is untouched and the temporary file is removed.
 SaveOutcome SaveSettingsFile(FileSystem& files, const std::string& path, const Settings& settings);
+
+// The temporary file's name for attempt `attempt` (0, 1, ...): beside the
+// settings file, so that the final rename stays on one volume.
+std::string TemporarySettingsPath(const std::string& path, int attempt);
 
 // Creates `directory` and any missing ancestors. A level that exists as a
 // directory is fine; one that exists as a file is a failure.

@@ -85,4 +85,16 @@ std::optional<bool> ParseSwitch(std::string_view text) {
     return std::nullopt;
 }
 
+bool IsValidBadgeSeconds(std::uint8_t seconds) {
+    return seconds == 0 || seconds == 3 || seconds == 5 || seconds == 10;
+}
+
+std::optional<std::uint8_t> ParseBadgeSeconds(std::string_view text) {
+    const std::optional<std::int32_t> value = ParseInt32(text);
+    if (!value || *value < 0 || *value > 255) return std::nullopt;
+    const auto seconds = static_cast<std::uint8_t>(*value);
+    if (!IsValidBadgeSeconds(seconds)) return std::nullopt;
+    return seconds;
+}
+
 }  // namespace tessel

@@ -1,6 +1,7 @@
 #pragma once
 // Text forms of the single setting values, shared by the settings file and
 // the settings window.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,11 @@ std::string_view FormatIndicatorPosition(IndicatorPosition position);
 // A signed 32-bit decimal integer (optional single sign, one or more ASCII
 // digits, nothing else); only 1 (true) and 0 (false) are valid switches.
 std::optional<bool> ParseSwitch(std::string_view text);
+// Seconds the badge stays: an integer as for a switch, of which only 0
+// (always), 3, 5 and 10 are valid.
+std::optional<std::uint8_t> ParseBadgeSeconds(std::string_view text);
+bool IsValidBadgeSeconds(std::uint8_t seconds);
+
 // The integer value of a signed 32-bit decimal text; empty when it is not one
 // or lies outside the 32-bit range.
 std::optional<std::int32_t> ParseInt32(std::string_view text);

@@ -1,6 +1,7 @@
 #pragma once
-// Whole-file reading and writing, the only file operations Tessel needs.
-// One Win32 implementation (files_win32.cpp); tests use an in-memory double.
+// Whole-file reading and the few steps of replacing a file safely, the only
+// file operations Tessel needs. One Win32 implementation (files_win32.cpp);
+// tests use an in-memory double.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -41,6 +42,8 @@ public:
     virtual ~WritableFile() = default;
     // Writes a prefix of `bytes`; may write fewer bytes than given.
     virtual WriteResult Write(std::string_view bytes) = 0;
+    // Pushes what was written through the system's caches to the disk.
+    virtual FsError Flush() = 0;
     // Closes the file; a failed close means the data may not have arrived.
     virtual FsError Close() = 0;
 };
@@ -60,8 +63,19 @@ public:
     // Creates one directory level.
     virtual FsError MakeDirectory(const std::string& path) = 0;
     virtual bool IsDirectory(const std::string& path) = 0;
-    // Creates the file when missing, truncates it to length 0 when present.
-    virtual OpenResult OpenForWriting(const std::string& path) = 0;
+    // Creates a file that must not exist yet (AlreadyExists when it does),
+    // open for writing and not shared with anyone.
+    virtual OpenResult CreateExclusive(const std::string& path) = 0;
+    // True when a file (not a directory) is there.
+    virtual bool FileExists(const std::string& path) = 0;
+    // Puts the closed file `replacement` in the place of the existing file
+    // `target` in one step; the target's attributes (hidden, system) stay. A
+    // read-only target is refused.
+    virtual FsError ReplaceExisting(const std::string& target, const std::string& replacement) = 0;
+    // Renames `from` to `to`, replacing a file there, written through to the
+    // disk before it returns.
+    virtual FsError MoveReplacing(const std::string& from, const std::string& to) = 0;
+    virtual FsError RemoveFile(const std::string& path) = 0;
 };
 
 }  // namespace tessel

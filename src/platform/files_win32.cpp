@@ -61,6 +61,12 @@ public:
         return r;
     }
 
+    FsError Flush() override {
+        if (h_ == INVALID_HANDLE_VALUE) return FsErrorFromCode(ERROR_INVALID_HANDLE);
+        if (!FlushFileBuffers(h_)) return LastError();
+        return FsError{};
+    }
+
     FsError Close() override {
         if (h_ == INVALID_HANDLE_VALUE) return FsError{};
         HANDLE h = h_;
@@ -154,29 +160,60 @@ bool Win32FileSystem::IsDirectory(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-OpenResult Win32FileSystem::OpenForWriting(const std::string& path) {
+OpenResult Win32FileSystem::CreateExclusive(const std::string& path) {
     OpenResult result;
-    // OPEN_ALWAYS plus an explicit truncation: CREATE_ALWAYS would fail on a
-    // hidden or system file that the user may have made of it.
-    const std::wstring widePath = Wide(ExtendedLengthPath(path));
-    Handle file(CreateFileW(widePath.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+    // Not shared: nobody else may write or remove it while it is being filled.
+    Handle file(CreateFileW(Wide(ExtendedLengthPath(path)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    // Read at once: nothing may run between the call and its last error.
-    const DWORD openError = GetLastError();
     if (!file.Valid()) {
-        result.error = FsErrorFromCode(openError);
+        result.error = LastError();
         return result;
-    }
-    if (openError == ERROR_ALREADY_EXISTS) {
-        FILE_END_OF_FILE_INFO end{};
-        end.EndOfFile.QuadPart = 0;
-        if (!SetFileInformationByHandle(file.Get(), FileEndOfFileInfo, &end, sizeof end)) {
-            result.error = LastError();
-            return result;
-        }
     }
     result.file = std::make_unique<Win32WritableFile>(file.Release());
     return result;
+}
+
+bool Win32FileSystem::FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Wide(ExtendedLengthPath(path)).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+FsError Win32FileSystem::ReplaceExisting(const std::string& target, const std::string& replacement) {
+    const std::wstring wideTarget = Wide(ExtendedLengthPath(target));
+    const std::wstring wideReplacement = Wide(ExtendedLengthPath(replacement));
+    const DWORD attributes = GetFileAttributesW(wideTarget.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+    // A read-only file is the user's "do not change": refuse it with the error
+    // that opening it for writing gives, whatever the file system would allow.
+    if (attributes & FILE_ATTRIBUTE_READONLY) return FsErrorFromCode(ERROR_ACCESS_DENIED);
+    {
+        // Ask first whether the file may be removed at all: the error then
+        // names the cause (in use, denied), and ReplaceFileW does not start
+        // work it cannot undo (Wine's leaves a file of its own behind).
+        Handle probe(CreateFileW(wideTarget.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!probe.Valid()) return LastError();
+    }
+    // Not every ReplaceFileW carries these over; a hidden file must stay hidden.
+    constexpr DWORD kKept =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if ((attributes & kKept) != 0 && !SetFileAttributesW(wideReplacement.c_str(), attributes & kKept))
+        return LastError();
+    if (!ReplaceFileW(wideTarget.c_str(), wideReplacement.c_str(), nullptr,
+                      REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr))
+        return LastError();
+    return FsError{};
+}
+
+FsError Win32FileSystem::MoveReplacing(const std::string& from, const std::string& to) {
+    if (!MoveFileExW(Wide(ExtendedLengthPath(from)).c_str(), Wide(ExtendedLengthPath(to)).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return LastError();
+    return FsError{};
+}
+
+FsError Win32FileSystem::RemoveFile(const std::string& path) {
+    if (!DeleteFileW(Wide(ExtendedLengthPath(path)).c_str())) return LastError();
+    return FsError{};
 }
 
 }  // namespace tessel

@@ -1,5 +1,6 @@
 #pragma once
-// The Win32 file system: CreateFileW, ReadFile, WriteFile, CreateDirectoryW.
+// The Win32 file system: CreateFileW, ReadFile, WriteFile, FlushFileBuffers,
+// CreateDirectoryW, ReplaceFileW, MoveFileExW, DeleteFileW.
 #include <cstdint>
 #include <string>
 
@@ -12,7 +13,11 @@ public:
     std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
     FsError MakeDirectory(const std::string& path) override;
     bool IsDirectory(const std::string& path) override;
-    OpenResult OpenForWriting(const std::string& path) override;
+    OpenResult CreateExclusive(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    FsError ReplaceExisting(const std::string& target, const std::string& replacement) override;
+    FsError MoveReplacing(const std::string& from, const std::string& to) override;
+    FsError RemoveFile(const std::string& path) override;
 };
 
 // The system's text for a Win32 error code (FormatMessageW), trailing line

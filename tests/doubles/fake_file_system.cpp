@@ -8,9 +8,12 @@ namespace tessel::testing {
 
 class FakeFileSystem::File final : public WritableFile {
 public:
-    File(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) { ++fs_.openFiles_; }
+    File(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {
+        ++fs_.openFiles_;
+        fs_.openPaths_.insert(path_);
+    }
     ~File() override {
-        if (open_) --fs_.openFiles_;
+        if (open_) Forget();
     }
 
     WriteResult Write(std::string_view bytes) override {
@@ -39,16 +42,22 @@ public:
         return r;
     }
 
+    FsError Flush() override { return fs_.Logged("flush " + path_, fs_.flushFailure_.value_or(FsError{})); }
+
     FsError Close() override {
         ++fs_.closeCalls_;
         if (!open_) return FsError{};
-        open_ = false;
-        --fs_.openFiles_;
-        if (fs_.closeFailure_) return *fs_.closeFailure_;
-        return FsError{};
+        Forget();
+        return fs_.Logged("close " + path_, fs_.closeFailure_.value_or(FsError{}));
     }
 
 private:
+    void Forget() {
+        open_ = false;
+        --fs_.openFiles_;
+        fs_.openPaths_.erase(fs_.openPaths_.find(path_));
+    }
+
     FakeFileSystem& fs_;
     std::string path_;
     bool open_ = true;
@@ -111,24 +120,80 @@ FsError FakeFileSystem::MakeDirectory(const std::string& path) {
 
 bool FakeFileSystem::IsDirectory(const std::string& path) { return directories_.count(Normalize(path)) != 0; }
 
-OpenResult FakeFileSystem::OpenForWriting(const std::string& path) {
+FsError FakeFileSystem::Logged(std::string step, FsError result) {
+    if (!result.Ok()) step += " failed";
+    log_.push_back(std::move(step));
+    return result;
+}
+
+void FakeFileSystem::FailRemove(const std::string& path, FsError error) { removeFailures_[Normalize(path)] = std::move(error); }
+
+std::vector<std::string> FakeFileSystem::FilePaths() const {
+    std::vector<std::string> paths;
+    for (const auto& [path, bytes] : files_) paths.push_back(path);
+    return paths;
+}
+
+OpenResult FakeFileSystem::CreateExclusive(const std::string& path) {
     OpenResult r;
     const std::string p = Normalize(path);
     if (openFailure_) {
         r.error = *openFailure_;
-        return r;
-    }
-    if (directories_.count(p)) {
-        r.error = Error(FsErrorKind::Other, 5, "Access is denied.");
-        return r;
-    }
-    if (!ParentExists(p)) {
+    } else if (directories_.count(p) || files_.count(p)) {
+        r.error = Error(FsErrorKind::AlreadyExists, 80, "The file exists.");
+    } else if (!ParentExists(p)) {
         r.error = Error(FsErrorKind::NotFound, 3, "The system cannot find the path specified.");
-        return r;
+    } else {
+        files_[p].clear();
+        r.file = std::make_unique<File>(*this, p);
     }
-    files_[p].clear();
-    r.file = std::make_unique<File>(*this, p);
+    Logged("create " + p, r.error);
     return r;
+}
+
+bool FakeFileSystem::FileExists(const std::string& path) { return files_.count(Normalize(path)) != 0; }
+
+FsError FakeFileSystem::ReplaceExisting(const std::string& target, const std::string& replacement) {
+    const std::string t = Normalize(target);
+    const std::string r = Normalize(replacement);
+    const std::string step = "replace " + t + " with " + r;
+    if (replaceFailure_) {
+        if (replaceRemovesTarget_) files_.erase(t);
+        return Logged(step, *replaceFailure_);
+    }
+    if (!files_.count(t) || !files_.count(r))
+        return Logged(step, Error(FsErrorKind::NotFound, 2, "The system cannot find the file specified."));
+    // The system cannot swap in a file that is still open for writing.
+    if (openPaths_.count(r) || openPaths_.count(t))
+        return Logged(step, Error(FsErrorKind::Other, 32, "The file is in use."));
+    files_[t] = std::move(files_[r]);
+    files_.erase(r);
+    return Logged(step, FsError{});
+}
+
+FsError FakeFileSystem::MoveReplacing(const std::string& from, const std::string& to) {
+    const std::string f = Normalize(from);
+    const std::string t = Normalize(to);
+    const std::string step = "move " + f + " to " + t;
+    if (moveFailure_) return Logged(step, *moveFailure_);
+    if (!files_.count(f))
+        return Logged(step, Error(FsErrorKind::NotFound, 2, "The system cannot find the file specified."));
+    if (directories_.count(t)) return Logged(step, Error(FsErrorKind::Other, 5, "Access is denied."));
+    if (openPaths_.count(f) || openPaths_.count(t))
+        return Logged(step, Error(FsErrorKind::Other, 32, "The file is in use."));
+    files_[t] = std::move(files_[f]);
+    files_.erase(f);
+    return Logged(step, FsError{});
+}
+
+FsError FakeFileSystem::RemoveFile(const std::string& path) {
+    const std::string p = Normalize(path);
+    if (auto it = removeFailures_.find(p); it != removeFailures_.end()) return Logged("remove " + p, it->second);
+    if (!files_.count(p))
+        return Logged("remove " + p, Error(FsErrorKind::NotFound, 2, "The system cannot find the file specified."));
+    if (openPaths_.count(p)) return Logged("remove " + p, Error(FsErrorKind::Other, 32, "The file is in use."));
+    files_.erase(p);
+    return Logged("remove " + p, FsError{});
 }
 
 }  // namespace tessel::testing

@@ -29,11 +29,12 @@ constexpr int kTextColourEdit = 2106;
 constexpr int kJapaneseColourEdit = 2108;
 constexpr int kKoreanColourEdit = 2109;
 
-// The values of the ten lines Tessel writes; defaults unless changed.
+// The values of the twelve lines Tessel writes; defaults unless changed.
 struct Ini {
     bool english = true, japanese = true, korean = true, sounds = false;
     std::string position = "Below";
     std::string text = "FFFFFFA5", englishBg = "FF6262A5", japaneseBg = "62FF62A5", koreanBg = "6262FFA5";
+    std::string badgeSeconds = "0", excludedPrograms;
 
     std::string Text() const {
         auto sw = [](bool b) { return std::string(b ? "1" : "0"); };
@@ -46,7 +47,9 @@ struct Ini {
                "IndicatorTextColor=" + text + "\r\n"
                "EnglishBackgroundColor=" + englishBg + "\r\n"
                "JapaneseBackgroundColor=" + japaneseBg + "\r\n"
-               "KoreanBackgroundColor=" + koreanBg + "\r\n";
+               "KoreanBackgroundColor=" + koreanBg + "\r\n"
+               "BadgeSeconds=" + badgeSeconds + "\r\n"
+               "ExcludedPrograms=" + excludedPrograms + "\r\n";
     }
 };
 
@@ -165,9 +168,9 @@ bool IconPresent(HWND main) {
     return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
-TEST(TraySettingsE2E, ExpectedDefaultFileIsTheTwoHundredThirtyNineByteText) {
+TEST(TraySettingsE2E, ExpectedDefaultFileIsTheTwoHundredSeventyFourByteText) {
     // Guards the expectation the other cases compare whole files against.
-    EXPECT_EQ(Ini{}.Text().size(), 239u);
+    EXPECT_EQ(Ini{}.Text().size(), 274u);
 }
 
 TEST(TraySettingsE2E, SecondStartShowsTheSettingsWindowWithTheFileValues) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/text.h"
 #include "config/settings_format.h"
@@ -10,7 +12,7 @@ namespace {
 
 std::string Section(const std::string& body) { return "[Settings]\r\n" + body; }
 
-TEST(ConfigFileWriter, DefaultsGiveTheExactTenLines) {
+TEST(ConfigFileWriter, DefaultsGiveTheExactTwelveLines) {
     const std::string expected =
         "[Settings]\r\n"
         "PlayEnglishSound=1\r\n"
@@ -21,9 +23,11 @@ TEST(ConfigFileWriter, DefaultsGiveTheExactTenLines) {
         "IndicatorTextColor=FFFFFFA5\r\n"
         "EnglishBackgroundColor=FF6262A5\r\n"
         "JapaneseBackgroundColor=62FF62A5\r\n"
-        "KoreanBackgroundColor=6262FFA5\r\n";
+        "KoreanBackgroundColor=6262FFA5\r\n"
+        "BadgeSeconds=0\r\n"
+        "ExcludedPrograms=\r\n";
     EXPECT_EQ(FormatSettingsFile(Settings{}), expected);
-    EXPECT_EQ(FormatSettingsFile(Settings{}).size(), 239u);
+    EXPECT_EQ(FormatSettingsFile(Settings{}).size(), 274u);
 }
 
 TEST(ConfigFileWriter, EveryFieldRoundTrips) {
@@ -37,6 +41,8 @@ TEST(ConfigFileWriter, EveryFieldRoundTrips) {
     s.EnglishBackgroundColor = {0xAB, 0xCD, 0xEF, 0x01};
     s.JapaneseBackgroundColor = {0, 0, 0, 0};
     s.KoreanBackgroundColor = {0xFF, 0xFF, 0xFF, 0xFF};
+    s.BadgeSeconds = 10;
+    s.ExcludedPrograms = {"mstsc.exe", "\xEA\xB2\x8C\xEC\x9E\x84.exe"};  // a Hangul name too
     EXPECT_EQ(ParseSettings(FormatSettingsFile(s)), s);
     s.IndicatorPosition = IndicatorPosition::Above;
     EXPECT_EQ(ParseSettings(FormatSettingsFile(s)), s);
@@ -91,6 +97,18 @@ TEST(ConfigFileGrammar, InvalidValuesLeaveTheFieldAlone) {
     EXPECT_EQ(ParseSettings(Section("IndicatorPosition=ABOVE")).IndicatorPosition, IndicatorPosition::Above);
     EXPECT_EQ(ParseSettings(Section("IndicatorPosition=left")).IndicatorPosition, IndicatorPosition::Below);
     EXPECT_EQ(ParseSettings(Section("Unknown=1\nPlaySounds\n=1\n")), Settings{});
+
+    // Badge time: the switch's integer grammar, then only 0, 3, 5 and 10.
+    const struct {
+        const char* value;
+        std::uint8_t seconds;
+    } badgeSeconds[] = {{"3", 3}, {"+05", 5}, {"10", 10}, {"0", 0}, {"-0", 0}, {"7", 0}, {"-3", 0},
+                        {"259", 0} /* not 259 mod 256 */, {"4294967299", 0}, {"five", 0}, {"", 0}, {"3 s", 0}};
+    for (const auto& c : badgeSeconds)
+        EXPECT_EQ(ParseSettings(Section(std::string("BadgeSeconds=") + c.value)).BadgeSeconds, c.seconds) << c.value;
+    EXPECT_EQ(ParseSettings(Section("badgeseconds=5\nBadgeSeconds=7\n")).BadgeSeconds, 5);
+    EXPECT_EQ(ParseSettings(Section("ExcludedPrograms= mstsc.exe ; ;GAME.exe;game.EXE;")).ExcludedPrograms,
+              (std::vector<std::string>{"mstsc.exe", "GAME.exe"}));
 }
 
 TEST(ConfigFileGrammar, LastValidValueWins) {

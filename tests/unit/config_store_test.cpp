@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "config/settings_format.h"
 #include "config/settings_store.h"
 #include "doubles/fake_file_system.h"
@@ -45,7 +49,7 @@ TEST(ConfigStoreSave, CreatesMissingDirectoriesTopDown) {
     FakeFileSystem fs;
     ASSERT_TRUE(SaveSettingsFile(fs, "C:\\a\\b\\c\\Tessel.ini", Settings{}).saved);
     EXPECT_TRUE(fs.HasDirectory("C:\\a\\b\\c"));
-    EXPECT_EQ(fs.FileBytes("C:\\a\\b\\c\\Tessel.ini").size(), 239u);
+    EXPECT_EQ(fs.FileBytes("C:\\a\\b\\c\\Tessel.ini").size(), 274u);
     // Walked up until C:\a could be made, then created b before c.
     const std::vector<std::string> expected = {"C:\\a\\b\\c", "C:\\a\\b", "C:\\a", "C:\\a\\b", "C:\\a\\b\\c"};
     EXPECT_EQ(fs.MakeDirectoryCalls(), expected);
@@ -115,7 +119,7 @@ TEST(ConfigStoreSave, PartialAndInterruptedWritesAreCompleted) {
     fs.ScriptWrites({WriteStep::Interrupted, WriteStep::Normal, WriteStep::Interrupted, WriteStep::Interrupted});
     ASSERT_TRUE(SaveSettingsFile(fs, "C:\\Tessel.ini", Changed()).saved);
     EXPECT_EQ(fs.FileBytes("C:\\Tessel.ini"), FormatSettingsFile(Changed()));
-    EXPECT_EQ(fs.WriteCalls(), 3 + (239 + 6) / 7);
+    EXPECT_EQ(fs.WriteCalls(), 3 + (274 + 6) / 7);
 }
 
 TEST(ConfigStoreSave, WriteFailuresAreNeverSuccess) {
@@ -126,8 +130,9 @@ TEST(ConfigStoreSave, WriteFailuresAreNeverSuccess) {
         const SaveOutcome out = SaveSettingsFile(fs, "C:\\Tessel.ini", Settings{});
         EXPECT_FALSE(out.saved);
         EXPECT_FALSE(out.error.message.empty());
-        EXPECT_EQ(fs.FileBytes("C:\\Tessel.ini").size(), 100u);  // partial file stays
-        EXPECT_EQ(fs.OpenFilesNow(), 0);                        // but the file is closed
+        EXPECT_FALSE(fs.HasFile("C:\\Tessel.ini"));  // no partial file in its place
+        EXPECT_TRUE(fs.FilePaths().empty());         // and the partial temporary file is gone
+        EXPECT_EQ(fs.OpenFilesNow(), 0);             // closed first
     }
     {
         FakeFileSystem fs;
@@ -152,6 +157,109 @@ TEST(ConfigStoreSave, WriteFailuresAreNeverSuccess) {
         EXPECT_FALSE(SaveSettingsFile(fs, "C:\\Tessel.ini", Settings{}).saved);
         EXPECT_LT(fs.WriteCalls(), 1000);
     }
+}
+
+TEST(ConfigStoreSave, NewTextIsSafeOnDiskBeforeItTakesTheFilesPlace) {
+    FakeFileSystem fs;
+    fs.AddFile("C:\\Tessel.ini", "old");
+    ASSERT_TRUE(SaveSettingsFile(fs, "C:\\Tessel.ini", Changed()).saved);
+    const std::vector<std::string> replaced = {"create C:\\Tessel.ini.tmp", "flush C:\\Tessel.ini.tmp",
+                                               "close C:\\Tessel.ini.tmp",
+                                               "replace C:\\Tessel.ini with C:\\Tessel.ini.tmp"};
+    EXPECT_EQ(fs.Log(), replaced);
+    EXPECT_EQ(fs.FilePaths(), std::vector<std::string>{"C:\\Tessel.ini"});
+    EXPECT_EQ(fs.FileBytes("C:\\Tessel.ini"), FormatSettingsFile(Changed()));
+
+    // A first save has nothing to replace: the temporary file is renamed.
+    FakeFileSystem first;
+    ASSERT_TRUE(SaveSettingsFile(first, "C:\\Tessel.ini", Changed()).saved);
+    EXPECT_EQ(first.Log().back(), "move C:\\Tessel.ini.tmp to C:\\Tessel.ini");
+    EXPECT_EQ(first.FilePaths(), std::vector<std::string>{"C:\\Tessel.ini"});
+}
+
+TEST(ConfigStoreSave, AFailureAtAnyStepLeavesTheOldFileWhole) {
+    const auto fail = [](std::uint32_t code) { return FakeFileSystem::Error(FsErrorKind::Other, code, "failed"); };
+    const struct {
+        const char* name;
+        void (*script)(FakeFileSystem&, FsError);
+        std::uint32_t code;
+    } cases[] = {
+        {"disk full half-way",
+         [](FakeFileSystem& fs, FsError e) {
+             fs.SetMaxBytesPerWrite(100);
+             fs.ScriptWrites({WriteStep::Normal, WriteStep::Fail});
+             fs.FailWritesWith(std::move(e));
+         },
+         112},
+        {"flush", [](FakeFileSystem& fs, FsError e) { fs.FailFlush(std::move(e)); }, 1117},
+        {"close", [](FakeFileSystem& fs, FsError e) { fs.FailClose(std::move(e)); }, 1784},
+        {"replace", [](FakeFileSystem& fs, FsError e) { fs.FailReplace(std::move(e)); }, 1175},
+        {"create", [](FakeFileSystem& fs, FsError e) { fs.FailOpen(std::move(e)); }, 5},
+    };
+    for (const auto& c : cases) {
+        FakeFileSystem fs;
+        fs.AddDirectory("C:\\T");
+        fs.AddFile("C:\\T\\Tessel.ini", "old settings");
+        c.script(fs, fail(c.code));
+        const SaveOutcome out = SaveSettingsFile(fs, "C:\\T\\Tessel.ini", Changed());
+        EXPECT_FALSE(out.saved) << c.name;
+        EXPECT_EQ(out.error.osCode, c.code) << c.name;
+        EXPECT_EQ(fs.FileBytes("C:\\T\\Tessel.ini"), "old settings") << c.name;
+        EXPECT_EQ(fs.FilePaths(), std::vector<std::string>{"C:\\T\\Tessel.ini"}) << c.name;
+        EXPECT_EQ(fs.OpenFilesNow(), 0) << c.name;
+    }
+}
+
+TEST(ConfigStoreSave, LeftoverTemporaryFiles) {
+    const FsError inUse = FakeFileSystem::Error(FsErrorKind::Other, 32, "The file is in use.");
+    const struct {
+        const char* name;
+        std::vector<std::string> leftovers;
+        std::vector<std::string> held;  // cannot be removed
+        bool saved;
+        std::vector<std::string> remaining;
+    } cases[] = {
+        {"cut-short save's file is reused", {"C:\\Tessel.ini.tmp"}, {}, true, {}},
+        {"a held one is passed over", {"C:\\Tessel.ini.tmp"}, {"C:\\Tessel.ini.tmp"}, true, {"C:\\Tessel.ini.tmp"}},
+        {"all names held",
+         {"C:\\Tessel.ini.tmp", "C:\\Tessel.ini.1.tmp", "C:\\Tessel.ini.2.tmp", "C:\\Tessel.ini.3.tmp"},
+         {"C:\\Tessel.ini.tmp", "C:\\Tessel.ini.1.tmp", "C:\\Tessel.ini.2.tmp", "C:\\Tessel.ini.3.tmp"},
+         false,
+         {"C:\\Tessel.ini.1.tmp", "C:\\Tessel.ini.2.tmp", "C:\\Tessel.ini.3.tmp", "C:\\Tessel.ini.tmp"}},
+    };
+    for (const auto& c : cases) {
+        FakeFileSystem fs;
+        fs.AddFile("C:\\Tessel.ini", "old");
+        for (const std::string& p : c.leftovers) fs.AddFile(p, "stale");
+        for (const std::string& p : c.held) fs.FailRemove(p, inUse);
+        EXPECT_EQ(SaveSettingsFile(fs, "C:\\Tessel.ini", Changed()).saved, c.saved) << c.name;
+        EXPECT_EQ(fs.FileBytes("C:\\Tessel.ini"), c.saved ? FormatSettingsFile(Changed()) : "old") << c.name;
+        std::vector<std::string> remaining = c.remaining;
+        remaining.push_back("C:\\Tessel.ini");
+        std::sort(remaining.begin(), remaining.end());
+        EXPECT_EQ(fs.FilePaths(), remaining) << c.name;
+        for (const std::string& p : c.held) EXPECT_EQ(fs.FileBytes(p), "stale") << c.name;
+    }
+}
+
+TEST(ConfigStoreSave, ReplacementThatRemovedTheOldFileIsCompletedByARename) {
+    const FsError cannotRename = FakeFileSystem::Error(FsErrorKind::Other, 1176, "Unable to move the replacement.");
+    FakeFileSystem fs;
+    fs.AddFile("C:\\Tessel.ini", "old");
+    fs.FailReplace(cannotRename, /*removesTarget=*/true);
+    EXPECT_TRUE(SaveSettingsFile(fs, "C:\\Tessel.ini", Changed()).saved);
+    EXPECT_EQ(fs.FileBytes("C:\\Tessel.ini"), FormatSettingsFile(Changed()));
+    EXPECT_EQ(fs.FilePaths(), std::vector<std::string>{"C:\\Tessel.ini"});
+
+    // When the rename fails too, the temporary file is the only copy: kept.
+    FakeFileSystem stuck;
+    stuck.AddFile("C:\\Tessel.ini", "old");
+    stuck.FailReplace(cannotRename, /*removesTarget=*/true);
+    stuck.FailMove(FakeFileSystem::Error(FsErrorKind::Other, 5, "Access is denied."));
+    const SaveOutcome out = SaveSettingsFile(stuck, "C:\\Tessel.ini", Changed());
+    EXPECT_FALSE(out.saved);
+    EXPECT_EQ(out.error.osCode, 1176u);
+    EXPECT_EQ(stuck.FileBytes("C:\\Tessel.ini.tmp"), FormatSettingsFile(Changed()));
 }
 
 TEST(ConfigStoreErrorText, PathThenSystemTextWithCode) {

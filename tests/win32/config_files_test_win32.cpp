@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include "config/settings_format.h"
 #include "config/settings_path.h"
@@ -71,6 +75,21 @@ protected:
         return out;
     }
     static bool Exists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+    static DWORD Attributes(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()); }
+    // Names in the test folder, to see that no temporary file is left.
+    std::vector<std::wstring> Names() const {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((dir_ + L"\\*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (std::wstring_view(data.cFileName) != L"." && std::wstring_view(data.cFileName) != L"..")
+                names.emplace_back(data.cFileName);
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     static Settings Changed() {
         Settings s;
@@ -94,7 +113,7 @@ TEST_F(ConfigFilesWin32, SaveWritesExactBytesAndReadsBack) {
     const std::string path = Path(L"Tessel.ini");
     ASSERT_TRUE(SaveSettingsReportingFailure(path, Settings{}, 0));
     const std::string bytes = ReadRaw(path);
-    EXPECT_EQ(bytes.size(), 239u);
+    EXPECT_EQ(bytes.size(), 274u);
     EXPECT_EQ(bytes, FormatSettingsFile(Settings{}));
 
     // A longer file is truncated, not overwritten in place.
@@ -121,6 +140,42 @@ TEST_F(ConfigFilesWin32, HiddenFileIsRewritten) {
     ASSERT_TRUE(SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(SaveSettingsReportingFailure(path, Changed(), 0));
     EXPECT_EQ(ReadRaw(path), FormatSettingsFile(Changed()));
+    EXPECT_TRUE(Attributes(path) & FILE_ATTRIBUTE_HIDDEN) << "the new file must stay hidden";
+    EXPECT_EQ(Names(), std::vector<std::wstring>{L"Tessel.ini"});
+}
+
+TEST_F(ConfigFilesWin32, SaveThatCannotReplaceTheFileLeavesItWhole) {
+    const std::string path = Path(L"Tessel.ini");
+    const std::string old = FormatSettingsFile(Settings{}) + "; kept by hand\r\n";
+    const struct {
+        const char* name;
+        DWORD attributes;
+        DWORD holderShare;  // another program holds the file open; 0 = nobody does
+        std::uint32_t code;
+    } cases[] = {
+        // Held without FILE_SHARE_DELETE: the file cannot be replaced or renamed over.
+        {"held open", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE, ERROR_SHARING_VIOLATION},
+        // Read-only is refused as opening it for writing always was.
+        {"read-only", FILE_ATTRIBUTE_READONLY, 0, ERROR_ACCESS_DENIED},
+    };
+    for (const auto& c : cases) {
+        WriteRaw(path, old);
+        ASSERT_TRUE(SetFileAttributesW(Wide(path).c_str(), c.attributes));
+        HANDLE holder = INVALID_HANDLE_VALUE;
+        if (c.holderShare != 0) {
+            holder = CreateFileW(Wide(path).c_str(), GENERIC_READ, c.holderShare, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        }
+        Win32FileSystem files;
+        const SaveOutcome out = SaveSettingsFile(files, path, Changed());
+        if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+        EXPECT_FALSE(out.saved) << c.name;
+        EXPECT_EQ(out.error.osCode, c.code) << c.name << ": " << out.error.message;
+        EXPECT_EQ(ReadRaw(path), old) << c.name;
+        EXPECT_EQ(Attributes(path) & FILE_ATTRIBUTE_READONLY, c.attributes & FILE_ATTRIBUTE_READONLY) << c.name;
+        EXPECT_EQ(Names(), std::vector<std::wstring>{L"Tessel.ini"}) << c.name;
+        SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
 }
 
 TEST_F(ConfigFilesWin32, CreatesMissingDirectories) {
@@ -277,14 +332,15 @@ TEST_F(ConfigFilesWin32, FailedSaveShowsTheErrorBoxAndReturns) {
     EXPECT_EQ(text.substr(0, head.size()), head) << text;
     // The system's own text for the code, then the code.
     Win32FileSystem files;
-    const OpenResult open = files.OpenForWriting(path);
-    ASSERT_FALSE(open.file);
-    ASSERT_TRUE(open.error.osCode.has_value());
+    const SaveOutcome again = SaveSettingsFile(files, path, Changed());
+    ASSERT_FALSE(again.saved);
+    ASSERT_TRUE(again.error.osCode.has_value());
     const std::string tail =
-        SystemErrorText(*open.error.osCode) + " (os error " + std::to_string(*open.error.osCode) + ")";
+        SystemErrorText(*again.error.osCode) + " (os error " + std::to_string(*again.error.osCode) + ")";
     EXPECT_EQ(text.substr(head.size()), tail);
-    // Still a directory, nothing written, and we are still here.
+    // Still a directory, nothing written or left behind, and we are still here.
     EXPECT_TRUE(GetFileAttributesW(Wide(path).c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(Names(), std::vector<std::wstring>{L"Tessel.ini"});
 }
 
 }  // namespace
