@@ -34,6 +34,7 @@
 #include "platform/ime.h"
 #include "platform/processes.h"
 #include "platform/sound.h"
+#include "platform/startup_registration.h"
 #include "platform/types.h"
 
 namespace tessel {
@@ -56,6 +57,7 @@ struct AppState {
     Console* console = nullptr;
     Automation* automation = nullptr;  // never null once wired; NoAutomation where absent
     OutlookAutomation* outlook = nullptr;
+    StartupRegistration* startupRegistration = nullptr;  // null: the real registry (settings window)
     WinEventCoalescer* coalescer = nullptr;  // the process-wide one in the program
     ShellResources* shell = nullptr;
 

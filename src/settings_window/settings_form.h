@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "config/program_list.h"
 #include "config/settings.h"
 
 namespace tessel {
@@ -24,6 +25,9 @@ constexpr int kIdTextColour = 2106;
 constexpr int kIdEnglishColour = 2107;
 constexpr int kIdJapaneseColour = 2108;
 constexpr int kIdKoreanColour = 2109;
+constexpr int kIdBadgeTime = 2110;
+constexpr int kIdExcludedPrograms = 2111;
+constexpr int kIdRunAtLogon = 2112;
 
 constexpr std::string_view kSettingsWindowClass = "Tessel.SettingsWindow";
 constexpr std::string_view kSettingsWindowTitle = "Tessel 설정";
@@ -33,8 +37,22 @@ constexpr std::uint32_t kSettingsWindowStyle = 0x02C80000;    // WS_CAPTION | WS
 
 // Colour edits accept at most this many characters.
 constexpr int kColourTextLimit = 8;
+// Room for the longest list the settings keep, written with "; " between names.
+constexpr int kProgramsTextLimit =
+    static_cast<int>(kMaxExcludedPrograms * kMaxExcludedProgramLength + (kMaxExcludedPrograms - 1) * 2);
 
-enum class ControlKind : std::uint8_t { GroupBox, CheckBox, Label, Combo, ColourEdit, OkButton, CancelButton };
+enum class ControlKind : std::uint8_t {
+    GroupBox,
+    CheckBox,
+    Label,
+    Combo,  // the badge position
+    ColourEdit,
+    BadgeTimeCombo,
+    ProgramsEdit,
+    RunAtLogonCheckBox,  // its truth is the registry, not the settings
+    OkButton,
+    CancelButton,
+};
 
 struct ControlSpec {
     int id = 0;
@@ -45,10 +63,18 @@ struct ControlSpec {
 };
 
 // In creation order, which is also the Tab order.
-extern const std::array<ControlSpec, 17> kSettingsControls;
+extern const std::array<ControlSpec, 22> kSettingsControls;
 
 // The combo box items, in IndicatorPosition order.
 extern const std::array<std::string_view, 3> kPositionItems;
+
+// The badge-time items and the BadgeSeconds each stands for.
+extern const std::array<std::string_view, 4> kBadgeTimeItems;
+inline constexpr std::array<std::uint8_t, 4> kBadgeSecondsChoices = {0, 3, 5, 10};
+
+// The item for a BadgeSeconds value; -1 (no selection) for a value the list
+// does not offer, so that OK keeps it rather than guessing.
+int BadgeTimeIndex(std::uint8_t badgeSeconds);
 
 // The colour rows in validation order: edit id and the label the error
 // message names.
@@ -77,10 +103,14 @@ struct SettingsFormValues {
     std::array<bool, 4> checks{};        // 2101 to 2104
     int positionIndex = -1;              // combo selection; -1 when there is none
     std::array<Rgba, 4> colours{};       // validated, in row order
+    int badgeTimeIndex = -1;             // -1 when there is none
+    std::optional<std::string> programsText;  // as typed; empty when the edit is missing
 };
 
 // Copies the confirmed form into the settings. A missing selection keeps the
-// current position; an index beyond the list means Below.
+// current position; an index beyond the list means Below. A missing or
+// unknown badge-time selection keeps BadgeSeconds; the program list is
+// normalised as ParseProgramList does and kept when there is no text.
 void ApplySettingsForm(Settings& settings, const SettingsFormValues& form);
 
 }  // namespace tessel

@@ -23,6 +23,12 @@ SettingsLayout ComputeSettingsLayout(std::int32_t W, std::int32_t H) {
     }
     l.positionLabel = {34, 174, lw, 22};
     l.positionCombo = {fx, 171, f, 120};
+    // Three more rows at the same pitch below the colours.
+    l.badgeTimeLabel = {34, 319, lw, 22};
+    l.badgeTimeCombo = {fx, 316, f, 120};
+    l.programsLabel = {34, 348, lw, 22};
+    l.programsEdit = {fx, 345, f, 25};
+    l.runAtLogon = {34, 377, SatSub(m, 50), 22};
     const std::int32_t buttonY = SatSub(std::max(h, 28), 28);
     l.ok = {SatSub(std::max(w, 78), 166), buttonY, 78, 28};
     l.cancel = {SatSub(std::max(w, 78), 78), buttonY, 78, 28};

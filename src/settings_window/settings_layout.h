@@ -21,16 +21,21 @@ struct SettingsLayout {
     ControlBox positionCombo;  // height is that of the dropped list
     std::array<ControlBox, 4> colourLabels;
     std::array<ControlBox, 4> colourEdits;
+    ControlBox badgeTimeLabel;
+    ControlBox badgeTimeCombo;  // height is that of the dropped list
+    ControlBox programsLabel;
+    ControlBox programsEdit;
+    ControlBox runAtLogon;
     ControlBox ok;
     ControlBox cancel;
 };
 
 // The client size the window is created with.
 constexpr std::int32_t kSettingsClientWidth = 414;
-constexpr std::int32_t kSettingsClientHeight = 402;
+constexpr std::int32_t kSettingsClientHeight = 489;
 // Outer size used when the frame cannot be measured.
 constexpr std::int32_t kSettingsFallbackOuterWidth = 430;
-constexpr std::int32_t kSettingsFallbackOuterHeight = 451;
+constexpr std::int32_t kSettingsFallbackOuterHeight = 538;
 
 SettingsLayout ComputeSettingsLayout(std::int32_t clientWidth, std::int32_t clientHeight);
 

@@ -1,13 +1,17 @@
 #include "settings_window/settings_window_win32.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
+#include "config/program_list.h"
 #include "config/settings_save.h"
 #include "config/settings_values.h"
 #include "main/app_state_ops.h"
 #include "main/shell_resources_win32.h"
+#include "platform/startup_registration_win32.h"
 #include "platform/win32_types_win32.h"
+#include "settings_window/run_at_logon.h"
 #include "settings_window/settings_form.h"
 #include "settings_window/settings_layout.h"
 
@@ -22,6 +26,11 @@ HINSTANCE InstanceOf(const AppState& state) {
     return reinterpret_cast<HINSTANCE>(state.instance);
 }
 
+StartupRegistration& RegistrationOf(AppState& state) {
+    static Win32StartupRegistration registry;
+    return state.startupRegistration ? *state.startupRegistration : registry;
+}
+
 ControlBox BoxFor(const SettingsLayout& l, std::size_t index) {
     // Follows the order of kSettingsControls.
     switch (index) {
@@ -31,9 +40,22 @@ ControlBox BoxFor(const SettingsLayout& l, std::size_t index) {
         case 6: return l.positionCombo;
         case 7: case 9: case 11: case 13: return l.colourLabels[(index - 7) / 2];
         case 8: case 10: case 12: case 14: return l.colourEdits[(index - 8) / 2];
-        case 15: return l.ok;
+        case 15: return l.badgeTimeLabel;
+        case 16: return l.badgeTimeCombo;
+        case 17: return l.programsLabel;
+        case 18: return l.programsEdit;
+        case 19: return l.runAtLogon;
+        case 20: return l.ok;
         default: return l.cancel;
     }
+}
+
+void AddItems(HWND combo, const auto& items, int selection) {
+    for (std::string_view item : items) {
+        const std::wstring w = Wide(item);
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
+    }
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
 }
 
 bool IsChecked(const AppState& s, int id) {
@@ -45,7 +67,7 @@ bool IsChecked(const AppState& s, int id) {
     }
 }
 
-void CreateControls(HWND window, const AppState& state) {
+void CreateControls(HWND window, AppState& state) {
     RECT client{};
     SettingsLayout layout = GetClientRect(window, &client)
                                 ? ComputeSettingsLayout(client.right - client.left, client.bottom - client.top)
@@ -60,6 +82,7 @@ void CreateControls(HWND window, const AppState& state) {
         const ControlBox box = BoxFor(layout, i);
         std::wstring text = Wide(entry.text);
         if (entry.kind == ControlKind::ColourEdit) text = Wide(FormatRgba(colours[static_cast<std::size_t>(colourRow++)]));
+        if (entry.kind == ControlKind::ProgramsEdit) text = Wide(JoinProgramList(state.settings.ExcludedPrograms));
         const std::wstring cls = Wide(entry.className);
         // The window clips its children, and a group box paints only its
         // frame: marked transparent, the box is left out of the clipping so
@@ -75,15 +98,24 @@ void CreateControls(HWND window, const AppState& state) {
                 SendMessageW(control, BM_SETCHECK, IsChecked(state, entry.id) ? BST_CHECKED : BST_UNCHECKED, 0);
                 break;
             case ControlKind::Combo:
-                for (std::string_view item : kPositionItems) {
-                    const std::wstring w = Wide(item);
-                    SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
-                }
-                SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(state.settings.IndicatorPosition), 0);
+                AddItems(control, kPositionItems, static_cast<int>(state.settings.IndicatorPosition));
+                break;
+            case ControlKind::BadgeTimeCombo:
+                AddItems(control, kBadgeTimeItems, BadgeTimeIndex(state.settings.BadgeSeconds));
                 break;
             case ControlKind::ColourEdit:
                 SendMessageW(control, EM_SETLIMITTEXT, kColourTextLimit, 0);
                 break;
+            case ControlKind::ProgramsEdit:
+                SendMessageW(control, EM_SETLIMITTEXT, kProgramsTextLimit, 0);
+                break;
+            case ControlKind::RunAtLogonCheckBox: {
+                StartupRegistration& registration = RegistrationOf(state);
+                const std::optional<std::string> exePath = registration.ExecutablePath();
+                const bool ours = RunValueIsOurs(registration.ReadRunValue(), exePath);
+                SendMessageW(control, BM_SETCHECK, ours ? BST_CHECKED : BST_UNCHECKED, 0);
+                break;
+            }
             default: break;
         }
     }
@@ -107,6 +139,27 @@ bool ReadCheck(HWND window, int id) {
     return box && SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+int ReadSelection(HWND window, int id) {
+    HWND combo = GetDlgItem(window, id);
+    return combo ? static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)) : CB_ERR;
+}
+
+// The whole text of an edit, or nothing when the control is missing.
+std::optional<std::string> ReadText(HWND window, int id) {
+    HWND edit = GetDlgItem(window, id);
+    if (!edit) return std::nullopt;
+    std::wstring buffer(static_cast<std::size_t>(std::max(GetWindowTextLengthW(edit), 0)) + 1, L'\0');
+    const int length = GetWindowTextW(edit, buffer.data(), static_cast<int>(buffer.size()));
+    buffer.resize(static_cast<std::size_t>(std::max(length, 0)));
+    return Narrow(buffer);
+}
+
+void ShowRunAtLogonError(const AppState& state, const RegistryError& error) {
+    const std::wstring text = Wide(RunAtLogonErrorText(error));
+    const std::wstring caption = Wide(kRunAtLogonErrorCaption);
+    MessageBoxW(ToHwnd(state.mainWindow), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+}
+
 }  // namespace
 
 void ShowColourError(HWND window, std::string_view label) {
@@ -127,12 +180,18 @@ bool ApplySettingsWindow(AppState& state, HWND window) {
     SettingsFormValues form;
     form.checks = {ReadCheck(window, kIdPlaySounds), ReadCheck(window, kIdPlayEnglish),
                    ReadCheck(window, kIdPlayJapanese), ReadCheck(window, kIdPlayKorean)};
-    HWND combo = GetDlgItem(window, kIdPosition);
-    form.positionIndex = combo ? static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)) : CB_ERR;
+    form.positionIndex = ReadSelection(window, kIdPosition);
     form.colours = *valid.colours;
+    form.badgeTimeIndex = ReadSelection(window, kIdBadgeTime);
+    form.programsText = ReadText(window, kIdExcludedPrograms);
     ApplySettingsForm(state.settings, form);
 
     SaveSettingsReportingFailure(state.SettingsFilePath, state.settings, state.mainWindow);
+    // Saved whatever happens here: the registry has its own failure box.
+    if (GetDlgItem(window, kIdRunAtLogon)) {
+        if (auto error = ApplyRunAtLogon(RegistrationOf(state), ReadCheck(window, kIdRunAtLogon)))
+            ShowRunAtLogonError(state, *error);
+    }
     ForgetLastMode(state);
     return true;
 }

@@ -187,7 +187,7 @@ TEST(TraySettingsE2E, SecondStartShowsTheSettingsWindowWithTheFileValues) {
     RECT client{};
     ::GetClientRect(settings, &client);
     EXPECT_EQ(client.right - client.left, 414);
-    EXPECT_EQ(client.bottom - client.top, 402);
+    EXPECT_EQ(client.bottom - client.top, 489);
 
     EXPECT_EQ(Ask(::GetDlgItem(settings, kPlaySoundsBox), BM_GETCHECK), BST_CHECKED);
     EXPECT_EQ(Ask(::GetDlgItem(settings, 2102), BM_GETCHECK), BST_CHECKED);

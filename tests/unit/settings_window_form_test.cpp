@@ -80,6 +80,44 @@ TEST(SettingsWindowForm, PositionIndexMapping) {
     EXPECT_EQ(positionAfter(IndicatorPosition::Right, -1), IndicatorPosition::Right);
 }
 
+TEST(SettingsWindowForm, BadgeTimeAndProgramList) {
+    // Each listed time selects its item and comes back from it.
+    for (std::size_t i = 0; i < kBadgeSecondsChoices.size(); ++i) {
+        Settings s;
+        s.BadgeSeconds = 99;
+        SettingsFormValues form;
+        form.badgeTimeIndex = BadgeTimeIndex(kBadgeSecondsChoices[i]);
+        EXPECT_EQ(form.badgeTimeIndex, static_cast<int>(i));
+        ApplySettingsForm(s, form);
+        EXPECT_EQ(s.BadgeSeconds, kBadgeSecondsChoices[i]);
+    }
+
+    Settings s;
+    s.BadgeSeconds = 7;  // not offered: no item, and OK keeps it
+    s.ExcludedPrograms = {"old.exe"};
+    EXPECT_EQ(BadgeTimeIndex(7), -1);
+    SettingsFormValues form;
+    form.badgeTimeIndex = BadgeTimeIndex(7);
+    ApplySettingsForm(s, form);
+    EXPECT_EQ(s.BadgeSeconds, 7);
+    EXPECT_EQ(s.ExcludedPrograms, std::vector<std::string>{"old.exe"}) << "no edit: the list stays";
+
+    form.programsText = " notepad.exe ; ; Code.exe;NOTEPAD.EXE ";
+    ApplySettingsForm(s, form);
+    EXPECT_EQ(s.ExcludedPrograms, (std::vector<std::string>{"notepad.exe", "Code.exe"}));
+    form.programsText = "";
+    ApplySettingsForm(s, form);
+    EXPECT_TRUE(s.ExcludedPrograms.empty());
+
+    // The edit takes the longest list the settings can hold, even written with "; ".
+    std::vector<std::string> longest(kMaxExcludedPrograms, std::string(kMaxExcludedProgramLength, 'x'));
+    for (std::size_t i = 0; i < longest.size(); ++i) longest[i][0] = static_cast<char>('A' + i);
+    std::string spaced;
+    for (const std::string& name : longest) spaced += (spaced.empty() ? "" : "; ") + name;
+    EXPECT_EQ(spaced.size(), static_cast<std::size_t>(kProgramsTextLimit));
+    EXPECT_EQ(ParseProgramList(spaced), longest);
+}
+
 TEST(SettingsWindowForm, ControlTableIsConsistent) {
     std::set<int> ids;
     int edits = 0;
@@ -95,6 +133,16 @@ TEST(SettingsWindowForm, ControlTableIsConsistent) {
         }
     }
     EXPECT_EQ(edits, 4);
+    // The new fields come after the colours and before OK, in this order.
+    auto at = [](int id) {
+        for (std::size_t i = 0; i < kSettingsControls.size(); ++i)
+            if (kSettingsControls[i].id == id) return static_cast<int>(i);
+        return -1;
+    };
+    EXPECT_LT(at(kIdKoreanColour), at(kIdBadgeTime));
+    EXPECT_LT(at(kIdBadgeTime), at(kIdExcludedPrograms));
+    EXPECT_LT(at(kIdExcludedPrograms), at(kIdRunAtLogon));
+    EXPECT_LT(at(kIdRunAtLogon), at(kIdOk));
     EXPECT_EQ(kSettingsControls.front().kind, ControlKind::GroupBox);
     EXPECT_EQ(kSettingsControls[kSettingsControls.size() - 2].id, kIdOk);
     EXPECT_EQ(kSettingsControls.back().id, kIdCancel);

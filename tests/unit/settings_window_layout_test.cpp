@@ -8,8 +8,8 @@ namespace tessel {
 namespace {
 
 TEST(SettingsWindowLayout, NormalClientSize) {
-    const SettingsLayout l = ComputeSettingsLayout(414, 402);
-    EXPECT_EQ(l.groupBox, (ControlBox{18, 14, 378, 328}));
+    const SettingsLayout l = ComputeSettingsLayout(kSettingsClientWidth, kSettingsClientHeight);
+    EXPECT_EQ(l.groupBox, (ControlBox{18, 14, 378, 415}));
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(l.checkBoxes[i], (ControlBox{34, 53 + 29 * i, 346, 22})) << i;
         EXPECT_EQ(l.colourLabels[i], (ControlBox{34, 203 + 29 * i, 162, 22})) << i;
@@ -17,8 +17,19 @@ TEST(SettingsWindowLayout, NormalClientSize) {
     }
     EXPECT_EQ(l.positionLabel, (ControlBox{34, 174, 162, 22}));
     EXPECT_EQ(l.positionCombo, (ControlBox{204, 171, 176, 120}));
-    EXPECT_EQ(l.ok, (ControlBox{230, 356, 78, 28}));
-    EXPECT_EQ(l.cancel, (ControlBox{318, 356, 78, 28}));
+    // The later rows continue the colour rows' pitch and columns.
+    EXPECT_EQ(l.badgeTimeLabel, (ControlBox{34, 319, 162, 22}));
+    EXPECT_EQ(l.badgeTimeCombo, (ControlBox{204, 316, 176, 120}));
+    EXPECT_EQ(l.programsLabel, (ControlBox{34, 348, 162, 22}));
+    EXPECT_EQ(l.programsEdit, (ControlBox{204, 345, 176, 25}));
+    EXPECT_EQ(l.runAtLogon, (ControlBox{34, 377, 346, 22}));
+    EXPECT_EQ(l.ok, (ControlBox{230, 443, 78, 28}));
+    EXPECT_EQ(l.cancel, (ControlBox{318, 443, 78, 28}));
+    // The last row stays inside the group frame with the old bottom margin,
+    // and the frame ends above the buttons.
+    const ControlBox& g = l.groupBox;
+    EXPECT_EQ(g.y + g.height - (l.runAtLogon.y + l.runAtLogon.height), 30);
+    EXPECT_LT(g.y + g.height, l.ok.y);
 }
 
 TEST(SettingsWindowLayout, FieldWidthStopsGrowingOnWideWindows) {

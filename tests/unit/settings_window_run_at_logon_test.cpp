@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include "doubles/scripted_startup_registration.h"
+#include "settings_window/run_at_logon.h"
+
+namespace tessel {
+namespace {
+
+using testing::ScriptedStartupRegistration;
+using State = RunValueRead::State;
+
+constexpr std::string_view kExe = "C:\\Tools\\Tessel\\Tessel.exe";
+
+TEST(RunAtLogonCommand, WhichCommandLinesStartThisCopy) {
+    const struct {
+        std::string_view command;
+        bool ours;
+    } cases[] = {
+        {"\"C:\\Tools\\Tessel\\Tessel.exe\"", true},
+        {"\"c:\\tools\\TESSEL\\tessel.EXE\"", true},
+        {"\"C:/Tools/Tessel/Tessel.exe\"", true},
+        {"  \"C:\\Tools\\Tessel\\Tessel.exe\"\t", true},
+        {"\"C:\\Tools\\Tessel\\Tessel.exe\" /background", true},
+        {"C:\\Tools\\Tessel\\Tessel.exe", true},
+        {"C:\\Tools\\Tessel\\Tessel.exe -x", true},
+        {"\"D:\\Old\\Tessel\\Tessel.exe\"", false},
+        {"\"C:\\Tools\\Tessel\\Tessel.exe.bak\"", false},
+        {"C:\\Tools\\Tessel\\Tessel.exe2", false},
+        {"\"C:\\Tools\\Tessel\\Tessel.exe", false},  // unclosed quote
+        {"\"C:\\Tools\\Tessel\\Tessel\"", false},
+        {"\"\"", false},
+        {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RunCommandNamesExecutable(c.command, kExe), c.ours) << c.command;
+    EXPECT_FALSE(RunCommandNamesExecutable("\"\"", "")) << "an unknown path matches nothing";
+}
+
+RunValueRead Value(State state, std::string command = {}) {
+    RunValueRead v;
+    v.state = state;
+    v.command = std::move(command);
+    return v;
+}
+
+TEST(RunAtLogonDecision, OkWritesOnlyWhatIsMissingAndDeletesOnlyOurs) {
+    const std::optional<std::string> exe{std::string(kExe)};
+    const std::string quoted = RunCommandFor(kExe);
+    const struct {
+        bool checked;
+        RunValueRead current;
+        std::optional<std::string> exePath;
+        RunValueAction action;
+    } cases[] = {
+        {true, Value(State::Absent), exe, RunValueAction::Write},
+        {true, Value(State::Present, quoted), exe, RunValueAction::None},
+        {true, Value(State::Present, std::string(kExe)), exe, RunValueAction::Write},  // ours, rewritten quoted
+        {true, Value(State::Present, "\"D:\\Old\\Tessel.exe\""), exe, RunValueAction::Write},
+        {true, Value(State::Present), exe, RunValueAction::Write},  // not a string
+        {true, Value(State::Unreadable), exe, RunValueAction::Write},
+        {true, Value(State::Absent), std::nullopt, RunValueAction::Write},
+        {false, Value(State::Present, quoted), exe, RunValueAction::Delete},
+        {false, Value(State::Present, "c:\\tools\\tessel\\tessel.exe -x"), exe, RunValueAction::Delete},
+        {false, Value(State::Present, "\"D:\\Old\\Tessel.exe\""), exe, RunValueAction::None},
+        {false, Value(State::Absent), exe, RunValueAction::None},
+        {false, Value(State::Unreadable, quoted), exe, RunValueAction::None},
+        {false, Value(State::Present, quoted), std::nullopt, RunValueAction::None},
+    };
+    int row = 0;
+    for (const auto& c : cases) {
+        EXPECT_EQ(DecideRunValueAction(c.checked, c.current, c.exePath), c.action) << "row " << row;
+        ++row;
+    }
+    EXPECT_EQ(quoted, "\"C:\\Tools\\Tessel\\Tessel.exe\"");
+}
+
+TEST(RunAtLogonApply, WritesTheQuotedPathAndReportsFailures) {
+    ScriptedStartupRegistration reg;
+    reg.SetCommand("\"D:\\Old\\Tessel.exe\"");
+    EXPECT_FALSE(RunValueIsOurs(reg.value, reg.exePath));
+    EXPECT_EQ(ApplyRunAtLogon(reg, false), std::nullopt);
+    EXPECT_EQ(reg.deletes, 0) << "another copy's value is left alone";
+    EXPECT_EQ(reg.value.command, "\"D:\\Old\\Tessel.exe\"");
+
+    EXPECT_EQ(ApplyRunAtLogon(reg, true), std::nullopt);
+    EXPECT_EQ(reg.value.command, "\"C:\\Tools\\Tessel\\Tessel.exe\"");
+    EXPECT_TRUE(RunValueIsOurs(reg.value, reg.exePath));
+    EXPECT_EQ(ApplyRunAtLogon(reg, true), std::nullopt);
+    EXPECT_EQ(reg.writes, 1) << "an exact value is not written again";
+
+    reg.deleteError = RegistryError{5, "Access is denied."};
+    const auto failed = ApplyRunAtLogon(reg, false);
+    ASSERT_TRUE(failed.has_value());
+    EXPECT_EQ(failed->osCode, 5u);
+    reg.deleteError.reset();
+    EXPECT_EQ(ApplyRunAtLogon(reg, false), std::nullopt);
+    EXPECT_EQ(reg.value.state, State::Absent);
+
+    // Without its own path Tessel cannot write a value, and says so.
+    reg.exePath.reset();
+    const auto noPath = ApplyRunAtLogon(reg, true);
+    ASSERT_TRUE(noPath.has_value());
+    EXPECT_EQ(reg.writes, 1);
+}
+
+TEST(RunAtLogonApply, ErrorTextNamesTheValueAndTheSystemsReason) {
+    EXPECT_EQ(RunAtLogonErrorText({5, "액세스가 거부되었습니다."}),
+              "Windows 시작 시 실행 설정을 바꾸지 못했습니다.\n\n"
+              "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Tessel\n\n"
+              "액세스가 거부되었습니다. (os error 5)");
+}
+
+}  // namespace
+}  // namespace tessel
