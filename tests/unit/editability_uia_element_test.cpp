@@ -2,6 +2,8 @@
 // patterns, the empty-field guess and the focused-element cache.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "doubles/scripted_automation.h"
 #include "editability/uia_caret_search.h"
 #include "editability/uia_element_reading.h"
@@ -75,6 +77,36 @@ TEST(EditabilityUiaElement, EditabilityFromProperties) {
     EXPECT_EQ(r.Leaks(), "");
 }
 
+// Focused, focusable fields that the properties above would still call text input.
+TEST(EditabilityUiaElement, UnavailableStateAndComboBoxWithoutAnythingToWrite) {
+    struct Case {
+        const char* what;
+        std::int32_t controlType;
+        std::optional<std::int32_t> legacyState;
+        std::optional<bool> valueReadOnly;  // empty: no Value pattern
+        Editability expected;
+    };
+    const Case cases[] = {
+        {"unavailable edit", uia_control_type::kEdit, 0x1, false, Editability::NotEditable},
+        {"drop-down list", uia_control_type::kComboBox, std::nullopt, std::nullopt, Editability::UnknownEditability},
+        {"editable combo box", uia_control_type::kComboBox, std::nullopt, false, Editability::TextInput},
+    };
+    for (const Case& c : cases) {
+        UiaRig r;
+        ScriptedNode& n = r.a.Add(1);
+        n.ints[prop::kControlType] = c.controlType;
+        n.bools[prop::kIsEnabled] = n.bools[prop::kHasKeyboardFocus] = n.bools[prop::kIsKeyboardFocusable] = true;
+        if (c.legacyState) n.ints[prop::kLegacyIAccessibleState] = *c.legacyState;
+        if (c.valueReadOnly) {
+            n.bools[prop::kIsValuePatternAvailable] = true;
+            n.bools[prop::kValueIsReadOnly] = *c.valueReadOnly;
+        }
+        r.a.focused = 1;
+        EXPECT_EQ(ElementEditability(r.a, r.a.FocusedElement()), c.expected) << c.what;
+        EXPECT_EQ(r.Leaks(), "");
+    }
+}
+
 // An editor line of ten 8-pixel characters from x = 100, 16 pixels high.
 struct EditorRig : UiaRig {
     ScriptedNode& editor = a.Add(1).Editable().Rect(90, 190, 400, 40).Text(10, 100, 200, 8, 16);
@@ -106,6 +138,22 @@ TEST(EditabilityUiaElement, TextCaretFromSelectionAndCaretRange) {
     r.editor.caret = TextSpan{3, 3};
     EXPECT_EQ(r.TextCaret().kind, UiaCaretKind::Undetermined);
     EXPECT_EQ(r.Leaks(), "");
+}
+
+// A provider that cannot move endpoints: the character the caret range expands
+// to, its right edge when the caret stands after it at the end of the text.
+TEST(EditabilityUiaElement, CaretFromTheEnclosingCharacter) {
+    struct Case {
+        int at;
+        int x;
+    };
+    for (const Case c : {Case{10, 180}, Case{3, 124}}) {
+        EditorRig r;
+        r.a.Fail(UiaCall::MoveEndpointByUnit);
+        r.editor.caret = TextSpan{c.at, c.at};
+        EXPECT_EQ(r.TextCaret(), (UiaCaret{UiaCaretKind::CaretFound, c.x, 200, 216})) << "caret before " << c.at;
+        EXPECT_EQ(r.Leaks(), "");
+    }
 }
 
 TEST(EditabilityUiaElement, CaretMustLieWithinSixPixelsOfItsElement) {

@@ -160,6 +160,43 @@ TEST(EditabilityUiaSearch, TaskManagerSearchBoxEstimateIsKept) {
     EXPECT_EQ(r.Leaks(), "");
 }
 
+// The span is the box's width up to 480 pixels, both scaled with the window's DPI.
+TEST(EditabilityUiaSearch, TaskManagerEstimateScalesAndFitsANarrowBox) {
+    struct Case {
+        std::uint32_t dpi;
+        double left, width;
+        int x;
+    };
+    const Case cases[] = {
+        {144, 100, 800, 188},  // span 720, offset 48
+        {96, 300, 400, 332},   // span 400, offset 32
+    };
+    for (const Case& c : cases) {
+        TaskManagerRig r;
+        r.d.Window(kForeground).dpi = c.dpi;
+        r.a.Node(10).Rect(c.left, 40, c.width, 30);
+        EXPECT_EQ(r.Resolve(false, false, true), (UiaCaret{UiaCaretKind::CaretFound, c.x, 42, 68})) << c.dpi << " dpi";
+        EXPECT_EQ(r.Leaks(), "");
+    }
+}
+
+// An editable element under the pointer without a caret: its guess counts only
+// near the top of the window (band 233 here), else the estimate.
+TEST(EditabilityUiaSearch, TaskManagerPointerGuessOnlyInTheTopBand) {
+    struct Case {
+        double top;
+        int x;
+    };
+    for (const Case c : {Case{60, 204}, Case{400, 292}}) {
+        TaskManagerRig r;
+        r.Add(30).Is(Editability::EditableDocument).Rect(200, c.top, 300, 30).ints[prop::kProcessId] = kPid;
+        r.a.atPoint = 30;
+        r.d.SetCursor(Point{300, 55});
+        EXPECT_EQ(r.Resolve(false, false, true).X, c.x) << "element top " << c.top;
+        EXPECT_EQ(r.Leaks(), "");
+    }
+}
+
 TEST(EditabilityUiaSearch, TaskManagerPointerFindsTheFieldAndIsRemembered) {
     TaskManagerRig r;
     ScriptedNode& field = r.Field(30, 0, 2);
