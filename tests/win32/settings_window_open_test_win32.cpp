@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/settings_values.h"
+#include "settings_window/run_at_logon.h"
 #include "settings_window/settings_form.h"
 #include "settings_window/settings_layout.h"
 #include "tray_settings_fixture_win32.h"
@@ -50,7 +51,7 @@ TEST_F(SettingsWindowWin32, WindowHasTitleStylesOwnerAndClientSize) {
     RECT client{};
     ASSERT_TRUE(GetClientRect(w, &client));
     EXPECT_EQ(client.right, 414);
-    EXPECT_EQ(client.bottom, 402);
+    EXPECT_EQ(client.bottom, 489);
     EXPECT_EQ(reinterpret_cast<AppState*>(GetWindowLongPtrW(w, GWLP_USERDATA)), state_.get());
 }
 
@@ -83,7 +84,7 @@ TEST_F(SettingsWindowWin32, ControlsInCreationOrderWithIdsClassesTextsAndPlaces)
     HWND w = Open();
     ASSERT_NE(w, nullptr);
 
-    const SettingsLayout layout = ComputeSettingsLayout(414, 402);
+    const SettingsLayout layout = ComputeSettingsLayout(414, 489);
     std::vector<HWND> children;
     for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
     ASSERT_EQ(children.size(), kSettingsControls.size());
@@ -93,11 +94,12 @@ TEST_F(SettingsWindowWin32, ControlsInCreationOrderWithIdsClassesTextsAndPlaces)
         SCOPED_TRACE(i);
         EXPECT_EQ(GetDlgCtrlID(c), entry.id);
         EXPECT_EQ(CompareStringOrdinal(ClassOf(c).c_str(), -1, Wide(entry.className).c_str(), -1, TRUE), CSTR_EQUAL);
-        if (entry.kind != ControlKind::ColourEdit && entry.kind != ControlKind::Combo) {
+        const bool edit = entry.kind == ControlKind::ColourEdit || entry.kind == ControlKind::ProgramsEdit;
+        if (!edit && entry.kind != ControlKind::Combo && entry.kind != ControlKind::BadgeTimeCombo) {
             EXPECT_EQ(TextOf(c), Wide(entry.text));
         }
         // The edit control keeps WS_BORDER to itself and draws the frame.
-        const DWORD expected = entry.kind == ControlKind::ColourEdit ? entry.style & ~DWORD{WS_BORDER} : entry.style;
+        const DWORD expected = edit ? entry.style & ~DWORD{WS_BORDER} : entry.style;
         const auto style = static_cast<DWORD>(GetWindowLongPtrW(c, GWL_STYLE));
         EXPECT_EQ(style & expected, expected);
         EXPECT_EQ(SendMessageW(c, WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT)));
@@ -113,6 +115,8 @@ TEST_F(SettingsWindowWin32, ControlsInCreationOrderWithIdsClassesTextsAndPlaces)
     EXPECT_EQ(placeOf(Item(kIdJapaneseColour)), layout.colourEdits[2]);
     EXPECT_EQ(placeOf(Item(kIdOk)), layout.ok);
     EXPECT_EQ(placeOf(Item(kIdCancel)), layout.cancel);
+    EXPECT_EQ(placeOf(Item(kIdExcludedPrograms)), layout.programsEdit);
+    EXPECT_EQ(placeOf(Item(kIdRunAtLogon)), layout.runAtLogon);
     EXPECT_EQ(placeOf(children[0]), layout.groupBox);
 
     // Current values.
@@ -138,8 +142,10 @@ TEST_F(SettingsWindowWin32, ControlsInCreationOrderWithIdsClassesTextsAndPlaces)
 TEST_F(SettingsWindowWin32, TabOrderFollowsCreationOrder) {
     HWND w = Open();
     ASSERT_NE(w, nullptr);
-    const int order[] = {kIdPlaySounds, kIdPlayEnglish, kIdPlayJapanese, kIdPlayKorean, kIdPosition,
-                         kIdTextColour, kIdEnglishColour, kIdJapaneseColour, kIdKoreanColour, kIdOk, kIdCancel};
+    const int order[] = {kIdPlaySounds,    kIdPlayEnglish, kIdPlayJapanese,     kIdPlayKorean,
+                         kIdPosition,      kIdTextColour,  kIdEnglishColour,    kIdJapaneseColour,
+                         kIdKoreanColour,  kIdBadgeTime,   kIdExcludedPrograms, kIdRunAtLogon,
+                         kIdOk,            kIdCancel};
     HWND at = Item(order[0]);
     for (std::size_t i = 1; i <= std::size(order); ++i) {
         at = GetNextDlgTabItem(w, at, FALSE);
@@ -189,6 +195,70 @@ TEST_F(SettingsWindowWin32, OkAppliesEveryFieldSavesAndForgetsTheLastMode) {
     const std::string file = SettingsFileText();
     EXPECT_NE(file.find("EnglishBackgroundColor=12345678"), std::string::npos) << file;
     EXPECT_NE(file.find("PlaySounds=1"), std::string::npos) << file;
+}
+
+TEST_F(SettingsWindowWin32, BadgeTimeProgramsAndStartAtLogonShowAndApply) {
+    state_->settings.BadgeSeconds = 5;
+    state_->settings.ExcludedPrograms = {"notepad.exe", "Code.exe"};
+    registration_.SetCommand("\"c:\\tools\\tessel\\TESSEL.EXE\"");  // ours, in other letter case
+    HWND w = Open();
+    ASSERT_NE(w, nullptr);
+    HWND time = Item(kIdBadgeTime);
+    ASSERT_EQ(SendMessageW(time, CB_GETCOUNT, 0, 0), 4);
+    EXPECT_EQ(SendMessageW(time, CB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(TextOf(time), L"5\uCD08 \uB3D9\uC548");  // "5초 동안"
+    EXPECT_EQ(TextOf(Item(kIdExcludedPrograms)), L"notepad.exe;Code.exe");
+    EXPECT_EQ(SendMessageW(Item(kIdExcludedPrograms), EM_GETLIMITTEXT, 0, 0), kProgramsTextLimit);
+    EXPECT_EQ(SendMessageW(Item(kIdRunAtLogon), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(registration_.writes + registration_.deletes, 0) << "opening changes nothing";
+
+    SendMessageW(time, CB_SETCURSEL, 0, 0);
+    SetText(kIdExcludedPrograms, L" a.exe ;b.exe; A.EXE;;");
+    SendMessageW(Item(kIdRunAtLogon), BM_SETCHECK, BST_UNCHECKED, 0);
+    Press(IDOK);
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_EQ(state_->settings.BadgeSeconds, 0);
+    EXPECT_EQ(state_->settings.ExcludedPrograms, (std::vector<std::string>{"a.exe", "b.exe"}));
+    EXPECT_EQ(registration_.deletes, 1);
+    EXPECT_EQ(registration_.value.state, RunValueRead::State::Absent);
+
+    // Ticked again: the quoted path of this executable is written.
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(SendMessageW(Item(kIdRunAtLogon), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    SendMessageW(Item(kIdRunAtLogon), BM_SETCHECK, BST_CHECKED, 0);
+    Press(IDOK);
+    EXPECT_EQ(registration_.value.command, "\"C:\\Tools\\Tessel\\Tessel.exe\"");
+}
+
+TEST_F(SettingsWindowWin32, AnotherCopysValueShowsUncheckedAndCancelTouchesNothing) {
+    registration_.SetCommand("\"D:\\Old\\Tessel.exe\"");
+    HWND w = Open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(SendMessageW(Item(kIdRunAtLogon), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    Press(IDOK);
+    EXPECT_EQ(registration_.value.command, "\"D:\\Old\\Tessel.exe\"");
+    EXPECT_EQ(registration_.writes + registration_.deletes, 0);
+
+    ASSERT_NE(Open(), nullptr);
+    SendMessageW(Item(kIdRunAtLogon), BM_SETCHECK, BST_CHECKED, 0);
+    Press(IDCANCEL);
+    EXPECT_EQ(registration_.writes, 0);
+}
+
+TEST_F(SettingsWindowWin32, RegistryFailureIsShownAndTheOtherSettingsAreSaved) {
+    registration_.writeError = RegistryError{5, "Access is denied."};
+    HWND w = Open();
+    ASSERT_NE(w, nullptr);
+    SendMessageW(Item(kIdRunAtLogon), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(Item(kIdBadgeTime), CB_SETCURSEL, 3, 0);
+    MessageBoxCloser closer(L"Tessel \uC124\uC815 \uC624\uB958");  // "Tessel 설정 오류"
+    Press(IDOK);
+    ASSERT_TRUE(closer.Found());
+    EXPECT_EQ(closer.Owner(), MainHwnd(*state_));
+    EXPECT_TRUE(closer.AnyTextIs(Wide(RunAtLogonErrorText(*registration_.writeError))));
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_EQ(state_->settings.BadgeSeconds, 10);
+    EXPECT_TRUE(SettingsFileExists());
 }
 
 TEST_F(SettingsWindowWin32, UnchangedOkRewritesTheFile) {

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "doubles/scripted_startup_registration.h"
 #include "main/app_state.h"
 #include "main/shell_resources_win32.h"
 #include "platform/win32_types_win32.h"
@@ -126,6 +127,8 @@ protected:
         state_ = std::make_unique<AppState>();
         state_->shell = &shell_;
         state_->instance = reinterpret_cast<std::uintptr_t>(shell_.instance);
+        // The Run value of the test prefix stays untouched.
+        state_->startupRegistration = &registration_;
         HWND owner = CreateWindowExW(0, L"Tessel.Test.Owner", L"Tessel Test Owner", 0, 0, 0, 0, 0, nullptr, nullptr,
                                      shell_.instance, nullptr);
         ASSERT_NE(owner, nullptr);
@@ -199,6 +202,7 @@ protected:
     }
 
     ShellResources shell_;
+    ScriptedStartupRegistration registration_;
     std::unique_ptr<AppState> state_;
     std::wstring dir_;
 };
