@@ -39,29 +39,42 @@ UiaElementRef FindIndicatorElement(Automation& automation, const UiaElementRef& 
     return {};
 }
 
-bool ReadTaskbarIndicator(Automation& automation, Desktop& desktop, TaskbarIndicatorState state) {
+namespace {
+
+// Finds the indicator below the taskbar; empty when there is none to be had.
+UiaElementRef SearchTaskbar(Automation& automation, Desktop& desktop) {
+    const WindowId taskbar = desktop.FindTopLevelWindow(u"Shell_TrayWnd");
+    if (taskbar == kNoWindow) return {};
+    const UiaElementRef root = automation.ElementFromWindow(taskbar);
+    if (!root) return {};
+    int budget = kSearchBudget;
+    return FindIndicatorElement(automation, root, kSearchDepth, budget);
+}
+
+}  // namespace
+
+bool ReadTaskbarIndicator(Automation& automation, Desktop& desktop, const Clock& clock, TaskbarIndicatorState state) {
     if (!automation.Present() || !automation.HasWalker()) return false;
     std::uint8_t reading = taskbar_reading::kNone;
     if (state.indicator) {
         reading = ClassifyIndicatorName(automation, state.indicator);
-        // An element that stopped announcing a mode is stale: search afresh.
+        // An element that stopped announcing a mode is stale: search afresh at
+        // once, as the indicator was there a moment ago.
         if (reading == taskbar_reading::kNone) state.indicator.Reset();
+    } else if (state.lastMiss) {
+        const std::optional<Duration> since = Elapsed(clock.Now(), *state.lastMiss);
+        if (since && *since < kIndicatorSearchBackOff) return false;
     }
     if (reading == taskbar_reading::kNone) {
-        const WindowId taskbar = desktop.FindTopLevelWindow(u"Shell_TrayWnd");
-        if (taskbar == kNoWindow) return false;
-        UiaElementRef found;
-        {
-            const UiaElementRef root = automation.ElementFromWindow(taskbar);
-            if (!root) return false;
-            int budget = kSearchBudget;
-            found = FindIndicatorElement(automation, root, kSearchDepth, budget);
-        }
-        if (!found) return false;
-        reading = ClassifyIndicatorName(automation, found);
+        UiaElementRef found = SearchTaskbar(automation, desktop);
         // The name may have changed between the search and this read.
-        if (reading == taskbar_reading::kNone) return false;
+        if (found) reading = ClassifyIndicatorName(automation, found);
+        if (reading == taskbar_reading::kNone) {
+            state.lastMiss = clock.Now();
+            return false;
+        }
         state.indicator = std::move(found);
+        state.lastMiss.reset();
     }
     const std::uint8_t previous = state.reading;
     state.reading = reading;

@@ -83,9 +83,9 @@ struct AppState {
 
     // Indicator state.
     BadgeState badge;
+    BadgePresence presence;  // the badge steps aside a while after a change
     ModeState mode;
     ImeQueryState imeQuery;
-    BadgePresence presence;  // the badge steps aside a while after a change
     ShellHostState shellHost;
     CaretLocatorState caretLocator;
     EditabilityVerdict editabilityVerdict;
@@ -94,24 +94,25 @@ struct AppState {
     // What the last FullUpdate looked at, kept only while the rest probe can
     // see its changes (a system caret, or no badge).
     std::optional<FocusSnapshot> lastFullUpdateTarget;
-    std::optional<Rect> KeepOutRect;
-    WindowId imeHostWindow = kNoWindow;
     // Where the caret window's client area stood on screen then (system caret
     // only): a window scrolled or moved with its parent keeps its client caret.
     std::optional<Point> lastFullUpdateCaretOrigin;
+    std::optional<Rect> KeepOutRect;
+    WindowId imeHostWindow = kNoWindow;
     std::uint32_t imeHostProcessId = 0;
     bool taskManagerMode = false;
     std::uint32_t taskManagerProcessId = 0;
     std::uint8_t TaskbarReading = 2;
     UiaElementRef IndicatorElement;  // the taskbar element of the last reading
+    OptionalTime lastIndicatorMiss;  // the last search of the taskbar that found no indicator
     UiaState uia;                    // focused-element and Task Manager caret caches
-
-    bool HooksComplete() const {
-        return hookInstalled[0] && hookInstalled[1] && hookInstalled[2] && hookInstalled[3];
     ImageNameCache imageNames;       // for the programs left alone
 
     // The badge stands at a known caret, shown or stepped aside for now.
     bool BadgeAtCaret() const { return (badge.Visible || presence.steppedAside) && lastCaret.Found; }
+
+    bool HooksComplete() const {
+        return hookInstalled[0] && hookInstalled[1] && hookInstalled[2] && hookInstalled[3];
     }
 };
 

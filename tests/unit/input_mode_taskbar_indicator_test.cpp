@@ -2,6 +2,7 @@
 // held element that is re-read until it stops announcing a mode.
 #include <gtest/gtest.h>
 
+#include "doubles/fake_clock.h"
 #include "doubles/scripted_automation.h"
 #include "input_mode/taskbar_indicator.h"
 
@@ -19,7 +20,9 @@ constexpr WindowId kTaskbar = 0x40;
 struct IndicatorRig {
     ScriptedAutomation a;
     ScriptedDesktop d;
+    testing::FakeClock clock;
     std::uint8_t value = reading::kNone;
+    OptionalTime lastMiss;
     UiaElementRef held;
 
     IndicatorRig() {
@@ -33,7 +36,14 @@ struct IndicatorRig {
         Name(3, "Input indicator: Korean input mode (Hangul)");
     }
     void Name(int id, std::string name) { a.Node(id).strings[uia_property::kName] = std::move(name); }
-    bool Read() { return ReadTaskbarIndicator(a, d, TaskbarIndicatorState{value, held}); }
+    // A read after any back-off has passed.
+    bool Read() {
+        clock.Advance(kIndicatorSearchBackOff);
+        return ReadNow();
+    }
+    bool ReadNow() { return ReadTaskbarIndicator(a, d, clock, TaskbarIndicatorState{value, held, lastMiss}); }
+    // Calls into the taskbar's tree, and the lookup of the taskbar itself.
+    int Calls() const { return a.TotalCalls() + d.Calls("FindTopLevelWindow"); }
     std::uint8_t Classify(int id) {
         a.focused = id;
         return ClassifyIndicatorName(a, a.FocusedElement());
@@ -112,6 +122,61 @@ TEST(InputModeTaskbarIndicator, FailuresLeaveTheReadingAlone) {
         f.held = UiaElementRef{};
         EXPECT_EQ(f.a.ReferenceProblems(), "") << "failing call " << call;
     }
+}
+
+TEST(InputModeTaskbarIndicator, ASearchThatFindsNothingWaitsASecondWhileAFoundIndicatorIsReadEveryTick) {
+    // However the search comes up empty, the 50 ms ticks of the next second
+    // ask nothing, and the tick a second later searches again.
+    const struct {
+        const char* what;
+        void (*spoil)(IndicatorRig&);
+    } misses[] = {
+        {"no indicator among the elements", [](IndicatorRig& r) { r.Name(3, "Clock"); }},
+        {"the taskbar element cannot be had", [](IndicatorRig& r) { r.a.Fail(UiaCall::ElementFromWindow); }},
+        {"no taskbar", [](IndicatorRig& r) { r.d.Window(kTaskbar).className = u"Other"; }},
+    };
+    for (const auto& miss : misses) {
+        SCOPED_TRACE(miss.what);
+        IndicatorRig r;
+        miss.spoil(r);
+        EXPECT_FALSE(r.ReadNow());
+        EXPECT_GT(r.Calls(), 0);
+        r.a.ResetCounts();
+        r.d.ResetCalls();
+        for (int tick = 1; tick < 20; ++tick) {
+            r.clock.AdvanceMs(50);
+            EXPECT_FALSE(r.ReadNow());
+        }
+        EXPECT_EQ(r.Calls(), 0);
+        r.clock.AdvanceMs(50);
+        r.ReadNow();
+        EXPECT_GT(r.Calls(), 0) << "no search a second later";
+    }
+
+    // The indicator shows up: the search a second later finds it, and from
+    // then on every tick reads it, one name each.
+    IndicatorRig r;
+    r.Name(3, "Clock");
+    EXPECT_FALSE(r.ReadNow());
+    r.Name(3, "Korean input mode");
+    r.clock.AdvanceMs(1000);
+    EXPECT_TRUE(r.ReadNow());
+    r.Name(3, "English input mode");
+    r.a.ResetCounts();
+    r.clock.AdvanceMs(50);
+    EXPECT_TRUE(r.ReadNow());
+    EXPECT_EQ(r.value, reading::kEnglish);
+    EXPECT_EQ(r.a.TotalCalls(), 1);
+
+    // It goes stale and no other is found: that search too holds the next one back.
+    r.Name(3, "Clock");
+    r.clock.AdvanceMs(50);
+    EXPECT_FALSE(r.ReadNow());
+    r.a.ResetCounts();
+    r.clock.AdvanceMs(50);
+    EXPECT_FALSE(r.ReadNow());
+    EXPECT_EQ(r.a.TotalCalls(), 0);
+    EXPECT_EQ(r.a.ReferenceProblems(), "");
 }
 
 TEST(InputModeTaskbarIndicator, SearchIsBoundedByDepthAndBudget) {
