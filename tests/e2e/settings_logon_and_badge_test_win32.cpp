@@ -1,6 +1,8 @@
-// The real Tessel.exe under Wine and the "Windows 시작 시 실행" check box: the
-// per-user Run value it writes and removes, and a value of another copy that
-// it shows unchecked and leaves alone.
+// The real Tessel.exe under Wine and the settings window's later rows: the
+// "Windows 시작 시 실행" check box with the per-user Run value it writes and
+// removes (and a value of another copy that it shows unchecked and leaves
+// alone), and the badge time and program list as they come from and go to
+// Tessel.ini.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -15,6 +17,8 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr int kBadgeTimeCombo = 2110;
+constexpr int kProgramsEdit = 2111;
 constexpr int kRunAtLogonBox = 2112;
 
 struct RunValue {
@@ -63,10 +67,21 @@ bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
     return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0) {
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     DWORD_PTR result = 0;
-    if (!::SendMessageTimeoutW(window, message, wParam, 0, SMTO_ABORTIFHUNG, 2000, &result)) return -12345;
+    if (!::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &result)) return -12345;
     return static_cast<LRESULT>(result);
+}
+
+// WM_GETTEXT and WM_SETTEXT are marshalled between processes.
+std::wstring TextOf(HWND window) {
+    std::wstring buffer(4096, L'\0');
+    const LRESULT got = Ask(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+    buffer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return buffer;
+}
+bool SetText(HWND window, const std::wstring& text) {
+    return Ask(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) == TRUE;
 }
 
 HWND SettingsWindow(RunningTessel& tessel) {
@@ -156,6 +171,30 @@ TEST(RunAtLogonE2E, AnotherCopysValueShowsUncheckedAndIsLeftAlone) {
     value = ReadRunValue();
     ASSERT_TRUE(value.has_value());
     EXPECT_TRUE(SameIgnoringCase(value->text, L"\"" + sandbox.Exe() + L"\"")) << ::testing::PrintToString(value->text);
+    EXPECT_EQ(tessel.Close(), 0);
+}
+
+TEST(SettingsFieldsE2E, BadgeTimeAndProgramsComeFromAndGoToTheFile) {
+    RunValueGuard guard;
+    Sandbox sandbox;
+    sandbox.WriteFile(L"Tessel.ini", "[Settings]\r\nBadgeSeconds=10\r\nExcludedPrograms=game.exe; Photo.exe\r\n");
+    RunningTessel tessel(sandbox);
+    ASSERT_TRUE(tessel.Ready());
+    HWND settings = OpenSettings(sandbox, tessel);
+    ASSERT_NE(settings, nullptr);
+    HWND combo = ::GetDlgItem(settings, kBadgeTimeCombo);
+    HWND programs = ::GetDlgItem(settings, kProgramsEdit);
+    EXPECT_EQ(Ask(combo, CB_GETCURSEL), 3) << "10 seconds";
+    EXPECT_EQ(TextOf(programs), L"game.exe;Photo.exe");
+
+    Ask(combo, CB_SETCURSEL, 1);
+    ASSERT_TRUE(SetText(programs, L" notepad.exe ; Code.exe;NOTEPAD.EXE "));
+    ::PostMessageW(::GetDlgItem(settings, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return SettingsWindow(tessel) == nullptr; }, 10s));
+    const std::string file = sandbox.ReadFile(L"Tessel.ini");
+    EXPECT_NE(file.find("\r\nBadgeSeconds=3\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\r\nExcludedPrograms=notepad.exe;Code.exe\r\n"), std::string::npos) << file;
+    EXPECT_FALSE(ReadRunValue().has_value()) << "an unticked box writes no Run value";
     EXPECT_EQ(tessel.Close(), 0);
 }
 
