@@ -137,6 +137,8 @@ TEST_F(SettingsWindowWin32, ControlsInCreationOrderWithIdsClassesTextsAndPlaces)
     EXPECT_EQ(TextOf(Item(kIdJapaneseColour)), L"62FF62A5");
     EXPECT_EQ(TextOf(Item(kIdKoreanColour)), L"0ABCDEF0");
     EXPECT_EQ(SendMessageW(Item(kIdKoreanColour), EM_GETLIMITTEXT, 0, 0), 8);
+    EXPECT_EQ(SendMessageW(Item(kIdBadgeTime), CB_GETCOUNT, 0, 0), 4);
+    EXPECT_EQ(SendMessageW(Item(kIdExcludedPrograms), EM_GETLIMITTEXT, 0, 0), kProgramsTextLimit);
 }
 
 TEST_F(SettingsWindowWin32, TabOrderFollowsCreationOrder) {
@@ -195,54 +197,6 @@ TEST_F(SettingsWindowWin32, OkAppliesEveryFieldSavesAndForgetsTheLastMode) {
     const std::string file = SettingsFileText();
     EXPECT_NE(file.find("EnglishBackgroundColor=12345678"), std::string::npos) << file;
     EXPECT_NE(file.find("PlaySounds=1"), std::string::npos) << file;
-}
-
-TEST_F(SettingsWindowWin32, BadgeTimeProgramsAndStartAtLogonShowAndApply) {
-    state_->settings.BadgeSeconds = 5;
-    state_->settings.ExcludedPrograms = {"notepad.exe", "Code.exe"};
-    registration_.SetCommand("\"c:\\tools\\tessel\\TESSEL.EXE\"");  // ours, in other letter case
-    HWND w = Open();
-    ASSERT_NE(w, nullptr);
-    HWND time = Item(kIdBadgeTime);
-    ASSERT_EQ(SendMessageW(time, CB_GETCOUNT, 0, 0), 4);
-    EXPECT_EQ(SendMessageW(time, CB_GETCURSEL, 0, 0), 2);
-    EXPECT_EQ(TextOf(time), L"5\uCD08 \uB3D9\uC548");  // "5초 동안"
-    EXPECT_EQ(TextOf(Item(kIdExcludedPrograms)), L"notepad.exe;Code.exe");
-    EXPECT_EQ(SendMessageW(Item(kIdExcludedPrograms), EM_GETLIMITTEXT, 0, 0), kProgramsTextLimit);
-    EXPECT_EQ(SendMessageW(Item(kIdRunAtLogon), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(registration_.writes + registration_.deletes, 0) << "opening changes nothing";
-
-    SendMessageW(time, CB_SETCURSEL, 0, 0);
-    SetText(kIdExcludedPrograms, L" a.exe ;b.exe; A.EXE;;");
-    SendMessageW(Item(kIdRunAtLogon), BM_SETCHECK, BST_UNCHECKED, 0);
-    Press(IDOK);
-    EXPECT_FALSE(IsWindow(w));
-    EXPECT_EQ(state_->settings.BadgeSeconds, 0);
-    EXPECT_EQ(state_->settings.ExcludedPrograms, (std::vector<std::string>{"a.exe", "b.exe"}));
-    EXPECT_EQ(registration_.deletes, 1);
-    EXPECT_EQ(registration_.value.state, RunValueRead::State::Absent);
-
-    // Ticked again: the quoted path of this executable is written.
-    ASSERT_NE(Open(), nullptr);
-    EXPECT_EQ(SendMessageW(Item(kIdRunAtLogon), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    SendMessageW(Item(kIdRunAtLogon), BM_SETCHECK, BST_CHECKED, 0);
-    Press(IDOK);
-    EXPECT_EQ(registration_.value.command, "\"C:\\Tools\\Tessel\\Tessel.exe\"");
-}
-
-TEST_F(SettingsWindowWin32, AnotherCopysValueShowsUncheckedAndCancelTouchesNothing) {
-    registration_.SetCommand("\"D:\\Old\\Tessel.exe\"");
-    HWND w = Open();
-    ASSERT_NE(w, nullptr);
-    EXPECT_EQ(SendMessageW(Item(kIdRunAtLogon), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    Press(IDOK);
-    EXPECT_EQ(registration_.value.command, "\"D:\\Old\\Tessel.exe\"");
-    EXPECT_EQ(registration_.writes + registration_.deletes, 0);
-
-    ASSERT_NE(Open(), nullptr);
-    SendMessageW(Item(kIdRunAtLogon), BM_SETCHECK, BST_CHECKED, 0);
-    Press(IDCANCEL);
-    EXPECT_EQ(registration_.writes, 0);
 }
 
 TEST_F(SettingsWindowWin32, RegistryFailureIsShownAndTheOtherSettingsAreSaved) {
