@@ -47,13 +47,6 @@ TEST(ConfigProgramList, ParseKeepsTrimmedDistinctNamesWithinTheLimits) {
     for (const auto& c : cases) EXPECT_EQ(ParseProgramList(c.text), c.expected) << c.name;
 }
 
-TEST(ConfigProgramList, JoinedNamesReadBackTheSame) {
-    const Names names = {"mstsc.exe", "\xEA\xB2\x8C\xEC\x9E\x84.exe", "a b.exe"};
-    EXPECT_EQ(JoinProgramList(names), "mstsc.exe;\xEA\xB2\x8C\xEC\x9E\x84.exe;a b.exe");
-    EXPECT_EQ(ParseProgramList(JoinProgramList(names)), names);
-    EXPECT_EQ(JoinProgramList({}), "");
-}
-
 TEST(ConfigProgramList, ANameFromElsewhereCannotAddLinesToTheFile) {
     Settings s;
     s.ExcludedPrograms = {"a.exe\r\nPlaySounds=1", "b.exe;c.exe"};

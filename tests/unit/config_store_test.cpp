@@ -221,11 +221,6 @@ TEST(ConfigStoreSave, LeftoverTemporaryFiles) {
     } cases[] = {
         {"cut-short save's file is reused", {"C:\\Tessel.ini.tmp"}, {}, true, {}},
         {"a held one is passed over", {"C:\\Tessel.ini.tmp"}, {"C:\\Tessel.ini.tmp"}, true, {"C:\\Tessel.ini.tmp"}},
-        {"all names held",
-         {"C:\\Tessel.ini.tmp", "C:\\Tessel.ini.1.tmp", "C:\\Tessel.ini.2.tmp", "C:\\Tessel.ini.3.tmp"},
-         {"C:\\Tessel.ini.tmp", "C:\\Tessel.ini.1.tmp", "C:\\Tessel.ini.2.tmp", "C:\\Tessel.ini.3.tmp"},
-         false,
-         {"C:\\Tessel.ini.1.tmp", "C:\\Tessel.ini.2.tmp", "C:\\Tessel.ini.3.tmp", "C:\\Tessel.ini.tmp"}},
     };
     for (const auto& c : cases) {
         FakeFileSystem fs;
