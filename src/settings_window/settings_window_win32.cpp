@@ -1,6 +1,5 @@
 #include "settings_window/settings_window_win32.h"
 
-#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -144,13 +143,17 @@ int ReadSelection(HWND window, int id) {
     return combo ? static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)) : CB_ERR;
 }
 
-// The whole text of an edit, or nothing when the control is missing.
+// The whole text of an edit, or nothing when the control is missing or a
+// text it has could not be read (which must not read as an emptied list).
 std::optional<std::string> ReadText(HWND window, int id) {
     HWND edit = GetDlgItem(window, id);
     if (!edit) return std::nullopt;
-    std::wstring buffer(static_cast<std::size_t>(std::max(GetWindowTextLengthW(edit), 0)) + 1, L'\0');
+    const int expected = GetWindowTextLengthW(edit);
+    if (expected <= 0) return std::string();
+    std::wstring buffer(static_cast<std::size_t>(expected) + 1, L'\0');
     const int length = GetWindowTextW(edit, buffer.data(), static_cast<int>(buffer.size()));
-    buffer.resize(static_cast<std::size_t>(std::max(length, 0)));
+    if (length <= 0) return std::nullopt;
+    buffer.resize(static_cast<std::size_t>(length));
     return Narrow(buffer);
 }
 
