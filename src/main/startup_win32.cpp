@@ -22,6 +22,7 @@
 #include "platform/accessibility_win32.h"
 #include "platform/automation_win32.h"
 #include "platform/clock.h"
+#include "platform/com_call_bound_win32.h"
 #include "platform/console_win32.h"
 #include "badge/badge_platform_win32.h"
 #include "platform/desktop_win32.h"
@@ -127,6 +128,7 @@ int RunTessel() {
     static Win32Console console;
     static Win32Automation automation;
     static Win32Outlook outlook;
+    static ComCallBound comCallBound(clock);
 
     DeclareDpiAwareness();
 
@@ -173,6 +175,12 @@ int RunTessel() {
 
     HRESULT co = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     bool comInitialised = co == S_OK || co == S_FALSE;
+    // Calls into other programs' objects (caret objects, Outlook) give up at
+    // their deadline rather than waiting for a hung program.
+    if (comInitialised && comCallBound.Register()) {
+        accessibility.Bind(&comCallBound);
+        outlook.Bind(&comCallBound, &clock);
+    }
 
     auto shell = std::make_unique<ShellResources>();
     UiaObjects uiaObjects = CreateUiAutomation(::CoCreateInstance);
@@ -211,6 +219,7 @@ int RunTessel() {
     HWND main = ::CreateWindowExW(0, kMainClass, kMainTitle, 0, 0, 0, 0, 0, nullptr, nullptr, instance, state);
     if (!main) {
         Shutdown(*state);
+        comCallBound.Revoke();
         DestroyAppState(state);
         ShowErrorBox(L"메인 창을 만들 수 없습니다.");
         return 0;
@@ -219,6 +228,8 @@ int RunTessel() {
     RunMessageLoop(*state);
 
     Shutdown(*state);
+    // Before the apartment ends in DestroyAppState.
+    comCallBound.Revoke();
     DestroyAppState(state);
     return 0;
 }

@@ -10,6 +10,14 @@ namespace {
 
 constexpr std::uint16_t kMethodOrGet = kDispatchMethod | kDispatchPropertyGet;
 
+struct Question {
+    OutlookAutomation& outlook;
+    Question(OutlookAutomation& o, WindowId about) : outlook(o) { outlook.BeginQuestion(about); }
+    ~Question() { outlook.EndQuestion(); }
+    Question(const Question&) = delete;
+    Question& operator=(const Question&) = delete;
+};
+
 bool IsObject(const OutlookValue& v) { return v.kind == OutlookValueKind::Object; }
 
 // The Inspector's current item: an unsent mail, or an item that is only ever
@@ -69,7 +77,14 @@ std::uint8_t ComposeWindowTest(Desktop& desktop, OutlookAutomation& outlook, Out
     if (cache.answer != kNotOutlookPane && cache.foreground == snapshot.foreground && cache.focus == snapshot.focus &&
         cache.caret == snapshot.caret)
         return cache.answer;
-    const std::uint8_t answer = AskOutlook(outlook, snapshot.foreground);
+    std::uint8_t answer;
+    {
+        // One question: every call, the releases included, within one deadline.
+        const Question question(outlook, snapshot.foreground);
+        answer = AskOutlook(outlook, snapshot.foreground);
+    }
+    // A late answer is no verdict: Outlook is asked again once it answers.
+    if (outlook.Late()) return kNotComposeSurface;
     cache = OutlookAnswerCache{snapshot.foreground, snapshot.focus, snapshot.caret, answer};
     return answer;
 }

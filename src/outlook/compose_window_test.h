@@ -28,6 +28,8 @@ struct OutlookAnswerCache {
 };
 
 // The answer for `window` (0, 1 or 3). Non-Outlook windows never reach COM.
+// When Outlook answered late (outlook.Late()), the answer is 1 and nothing
+// is cached.
 std::uint8_t ComposeWindowTest(Desktop& desktop, OutlookAutomation& outlook, OutlookAnswerCache& cache,
                                const FocusSnapshot& snapshot, WindowId window);
 

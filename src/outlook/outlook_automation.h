@@ -51,6 +51,12 @@ public:
     // Reads one member by name with the given Invoke flags and no arguments.
     virtual OutlookValue Read(const OutlookRef& object, std::u16string_view member, std::uint16_t flags) noexcept = 0;
 
+    // A question about `window`, an Outlook window, begins: the calls until
+    // EndQuestion share one deadline. An Outlook that has not answered since
+    // an earlier late question is not asked at all: the question is late.
+    virtual void BeginQuestion(WindowId window) noexcept = 0;
+    virtual void EndQuestion() noexcept = 0;
+
     // One update of the badge begins.
     virtual void BeginUpdate() noexcept = 0;
     // Since BeginUpdate a call passed its deadline and was cancelled, or

@@ -6,8 +6,11 @@
 #include <oleauto.h>
 
 #include <string>
+#include <utility>
 
 #include "common/raii_win32.h"
+#include "platform/com_call_policy.h"
+#include "platform/unanswered_thread_win32.h"
 
 namespace tessel {
 namespace {
@@ -22,6 +25,13 @@ OutlookRef Adopt(OutlookAutomation* owner, IDispatch* dispatch) {
     return OutlookRef(owner, reinterpret_cast<std::uintptr_t>(dispatch));
 }
 
+// A call of the open question, with the filter's wake armed; unbounded
+// outside a question.
+template <typename F>
+auto Bounded(std::optional<ComQuestion>& question, F&& call) -> decltype(call()) {
+    return question ? question->Call(std::forward<F>(call)) : call();
+}
+
 // A VARIANT cleared on every path.
 struct ClearedVariant {
     VARIANT v;
@@ -33,6 +43,51 @@ struct ClearedVariant {
 
 }  // namespace
 
+void Win32Outlook::BeginQuestion(WindowId window) noexcept {
+    question_.reset();
+    pingDue_ = false;
+    questionWindow_ = reinterpret_cast<HWND>(window);
+    if (StillUnanswered(AnswerSlot::Outlook, ::GetWindowThreadProcessId(questionWindow_, nullptr), clock_->Now())) {
+        // No new ping: the patience counts from the first one.
+        late_ = true;
+        return;
+    }
+    question_.emplace(bound_, kOutlookQuestionBudget);
+}
+
+void Win32Outlook::EndQuestion() noexcept {
+    question_.reset();
+    // After the releases, whose replies would bring the ping's answer too.
+    if (pingDue_)
+        AwaitAnswer(AnswerSlot::Outlook, questionWindow_, ::GetWindowThreadProcessId(questionWindow_, nullptr),
+                    clock_->Now());
+    pingDue_ = false;
+    questionWindow_ = nullptr;
+}
+
+void Win32Outlook::BecomeLate() noexcept {
+    if (late_) return;
+    late_ = true;
+    pingDue_ = question_.has_value();
+}
+
+bool Win32Outlook::MayCall() noexcept {
+    if (late_) return false;
+    // Every call left would only be cancelled: the answer is late already.
+    if (question_ && question_->Expired()) BecomeLate();
+    return !late_;
+}
+
+bool Win32Outlook::Succeeded(HRESULT hr) noexcept {
+    if (hr == RPC_E_CALL_CANCELED || (question_ && question_->Overran())) {
+        // An answer that came after the deadline is no answer either.
+        if (!late_) lastLateResult_ = hr;
+        BecomeLate();
+        return false;
+    }
+    return SUCCEEDED(hr);
+}
+
 std::u16string Win32Outlook::WindowTitle(WindowId window) noexcept {
     wchar_t buffer[512];
     const int n = ::GetWindowTextW(reinterpret_cast<HWND>(window), buffer, 512);
@@ -41,26 +96,39 @@ std::u16string Win32Outlook::WindowTitle(WindowId window) noexcept {
 }
 
 OutlookRef Win32Outlook::Connect() noexcept {
+    if (!MayCall()) return {};
     CLSID clsid;
     if (FAILED(::CLSIDFromProgID(L"Outlook.Application", &clsid))) return {};
-    ComPtr<IUnknown> unknown;
-    if (FAILED(::GetActiveObject(clsid, nullptr, unknown.Put())) || !unknown) return {};
+    // A reference handed out is released even when it came too late.
+    IUnknown* unknown = nullptr;
+    const bool found = Succeeded(Bounded(question_, [&] { return ::GetActiveObject(clsid, nullptr, &unknown); }));
     IDispatch* dispatch = nullptr;
-    if (FAILED(unknown->QueryInterface(kIidIDispatch, reinterpret_cast<void**>(&dispatch))) || !dispatch) return {};
-    return Adopt(this, dispatch);
+    HRESULT hr = E_ABORT;  // not asked
+    if (found && unknown && MayCall())
+        hr = Bounded(question_,
+                     [&] { return unknown->QueryInterface(kIidIDispatch, reinterpret_cast<void**>(&dispatch)); });
+    if (unknown) Bounded(question_, [&] { return unknown->Release(); });
+    OutlookRef application = Adopt(this, dispatch);
+    if (!Succeeded(hr)) return {};
+    return application;
 }
 
 OutlookValue Win32Outlook::Read(const OutlookRef& object, std::u16string_view member, std::uint16_t flags) noexcept {
     OutlookValue value;
-    if (!object) return value;
+    if (!object || !MayCall()) return value;
     IDispatch* dispatch = AsDispatch(object.Handle());
     std::wstring name(member.begin(), member.end());
     LPOLESTR names[1] = {name.data()};
     DISPID id = 0;
-    if (FAILED(dispatch->GetIDsOfNames(kIidNull, names, 1, 0, &id))) return value;
+    if (!Succeeded(Bounded(question_, [&] { return dispatch->GetIDsOfNames(kIidNull, names, 1, 0, &id); })))
+        return value;
+    if (!MayCall()) return value;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     ClearedVariant result;
-    if (FAILED(dispatch->Invoke(id, kIidNull, 0, flags, &none, &result.v, nullptr, nullptr))) return value;
+    if (!Succeeded(Bounded(question_, [&] {
+            return dispatch->Invoke(id, kIidNull, 0, flags, &none, &result.v, nullptr, nullptr);
+        })))
+        return value;
 
     VARIANT& v = result.v;
     switch (V_VT(&v)) {
@@ -76,8 +144,15 @@ OutlookValue Win32Outlook::Read(const OutlookRef& object, std::u16string_view me
             // Still an object; without IDispatch its members simply cannot be read.
             value.kind = OutlookValueKind::Object;
             IDispatch* inner = nullptr;
-            if (SUCCEEDED(V_UNKNOWN(&v)->QueryInterface(kIidIDispatch, reinterpret_cast<void**>(&inner))) && inner)
-                value.object = Adopt(this, inner);
+            HRESULT hr = E_ABORT;  // not asked
+            if (MayCall())
+                hr = Bounded(question_, [&] {
+                    return V_UNKNOWN(&v)->QueryInterface(kIidIDispatch, reinterpret_cast<void**>(&inner));
+                });
+            OutlookRef readable = Adopt(this, inner);
+            if (Succeeded(hr)) value.object = std::move(readable);
+            // Releasing the proxy is a call into Outlook too.
+            Bounded(question_, [&] { return ::VariantClear(&v); });
             return value;
         }
         case VT_BSTR:
@@ -100,8 +175,9 @@ OutlookValue Win32Outlook::Read(const OutlookRef& object, std::u16string_view me
     return value;
 }
 
+// Released even when the question is late: every reference exactly once.
 void Win32Outlook::Release(std::uintptr_t handle) noexcept {
-    if (handle) AsDispatch(handle)->Release();
+    if (handle) Bounded(question_, [&] { return AsDispatch(handle)->Release(); });
 }
 
 }  // namespace tessel

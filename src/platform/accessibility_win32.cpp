@@ -6,6 +6,7 @@
 
 #include "common/raii_win32.h"
 #include "platform/system_library_win32.h"
+#include "platform/unanswered_thread_win32.h"
 
 namespace tessel {
 namespace {
@@ -21,34 +22,7 @@ constexpr LONG kObjIdCaret = -8;  // OBJID_CARET
 // it for longer than a moment.
 constexpr UINT kCaretObjectTimeoutMs = 150;
 
-// Tessel reads the caret several times a second, so a hung thread would cost
-// the bound at every read. A thread whose window did not answer is not asked
-// again until it answers a WM_NULL sent after the request, or this long has
-// passed (by then SMTO_ABORTIFHUNG fails at once for a thread still hung).
-constexpr ULONGLONG kUnansweredPatienceMs = 5000;
-
-struct Unanswered {
-    DWORD thread = 0;
-    ULONGLONG since = 0;
-};
-// Callbacks of SendMessageCallback run on the sending thread, so the reading
-// (GUI) thread keeps its own.
-thread_local Unanswered t_unanswered;
-
-void CALLBACK AnswerArrived(HWND, UINT, ULONG_PTR thread, LRESULT) noexcept {
-    if (t_unanswered.thread == static_cast<DWORD>(thread)) t_unanswered = Unanswered{};
-}
-
-bool StillUnanswered(DWORD thread) noexcept {
-    return thread != 0 && t_unanswered.thread == thread &&
-           ::GetTickCount64() - t_unanswered.since < kUnansweredPatienceMs;
-}
-
-bool AwaitAnswer(HWND window, DWORD thread) noexcept {
-    if (thread == 0 || !::SendMessageCallbackW(window, WM_NULL, 0, 0, AnswerArrived, thread)) return false;
-    t_unanswered = Unanswered{thread, ::GetTickCount64()};
-    return true;
-}
+MonoTime TickNow() noexcept { return MonoTime{Ms(static_cast<std::int64_t>(::GetTickCount64()))}; }
 
 }  // namespace
 
@@ -63,7 +37,7 @@ std::optional<AccessibleBox> Win32Accessibility::CaretLocation(WindowId window) 
     const HWND hwnd = ToHwnd(window);
     if (!hwnd) return std::nullopt;
     const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
-    if (StillUnanswered(thread)) {
+    if (StillUnanswered(AnswerSlot::CaretObject, thread, TickNow())) {
         late_ = true;
         return std::nullopt;
     }
@@ -74,25 +48,55 @@ std::optional<AccessibleBox> Win32Accessibility::CaretLocation(WindowId window) 
     if (!::SendMessageTimeoutW(hwnd, WM_GETOBJECT, 0, static_cast<LPARAM>(kObjIdCaret),
                                SMTO_ABORTIFHUNG | SMTO_BLOCK, kCaretObjectTimeoutMs, &answer)) {
         // Fails, leaving nothing to wait for, when the window is gone.
-        if (AwaitAnswer(hwnd, thread)) late_ = true;
+        if (AwaitAnswer(AnswerSlot::CaretObject, hwnd, thread, TickNow())) late_ = true;
         return std::nullopt;        // hung, timed out or gone: no caret object
     }
     const auto result = static_cast<LRESULT>(answer);
-    ComPtr<IAccessible> object;
-    HRESULT hr = E_FAIL;
-    if (result > 0)
-        hr = objectFromLresult(result, kIidIAccessible, 0, reinterpret_cast<void**>(object.Put()));
-    else if (result == 0)  // the window has none of its own: the system's caret object
-        hr = createStdObject(hwnd, kObjIdCaret, kIidIAccessible, reinterpret_cast<void**>(object.Put()));
-    if (FAILED(hr) || !object) return std::nullopt;
+    if (result < 0) return std::nullopt;
 
-    VARIANT self;
-    ::VariantInit(&self);
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    long left = 0, top = 0, width = 0, height = 0;
-    if (FAILED(object->accLocation(&left, &top, &width, &height, self))) return std::nullopt;
-    return AccessibleBox{left, top, width, height};
+    // From here the caret object is a proxy into the application: making it,
+    // asking it and releasing it are calls that the message filter bounds.
+    ComQuestion question(bound_, kCaretObjectCallBudget);
+    std::optional<AccessibleBox> box;
+    std::optional<HRESULT> givenUp;
+    // A call cancelled for time, or answered only after the deadline (Wine
+    // cannot cancel), gave no answer.
+    const auto inTime = [&](HRESULT hr) {
+        if (hr == RPC_E_CALL_CANCELED || question.Overran()) {
+            if (!givenUp) givenUp = hr;
+            return false;
+        }
+        return SUCCEEDED(hr);
+    };
+    {
+        ComPtr<IAccessible> object;
+        const HRESULT made = question.Call([&] {
+            void** out = reinterpret_cast<void**>(object.Put());
+            return result > 0 ? objectFromLresult(result, kIidIAccessible, 0, out)
+                              // the window has none of its own: the system's caret object
+                              : createStdObject(hwnd, kObjIdCaret, kIidIAccessible, out);
+        });
+        if (inTime(made) && object) {
+            VARIANT self;
+            ::VariantInit(&self);
+            self.vt = VT_I4;
+            self.lVal = CHILDID_SELF;
+            long left = 0, top = 0, width = 0, height = 0;
+            if (inTime(question.Call([&] { return object->accLocation(&left, &top, &width, &height, self); })))
+                box = AccessibleBox{left, top, width, height};
+        }
+        question.Call([&] {
+            object.Reset();
+            return 0;
+        });
+    }
+    if (givenUp) {
+        // The application stopped answering after it handed out its object.
+        lastLateResult_ = *givenUp;
+        AwaitAnswer(AnswerSlot::CaretObject, hwnd, thread, TickNow());
+        late_ = true;
+    }
+    return box;
 }
 
 }  // namespace tessel

@@ -14,6 +14,12 @@ constexpr UINT kPublish = WM_APP + 15;         // wParam: nonzero publishes, zer
 constexpr UINT kMembersRead = WM_APP + 16;     // MemberBit of each member read so far
 constexpr UINT kCaretObjectRequests = WM_APP + 17;
 constexpr UINT kRaiseFocusEvent = WM_APP + 18;
+constexpr UINT kHangNextCall = WM_APP + 19;  // wParam: milliseconds; lParam: HangTarget
+constexpr UINT kCalls = WM_APP + 20;         // calls that reached the objects: lookups, reads, locations
+constexpr UINT kBusyOnPing = WM_APP + 21;    // wParam: milliseconds the next WM_NULL to a message window takes
+
+// Which next call sleeps, as an application whose thread hangs while it serves it.
+enum HangTarget { kHangMemberRead = 0, kHangCaretLocation = 1 };
 
 enum Scenario { kCompose = 0, kReceived = 1, kInline = 2, kReading = 3 };
 

@@ -19,6 +19,12 @@
 //   WM_APP + 16: the members read since the scenario was shown, bit (1 << DISPID)
 //   WM_APP + 17: caret objects asked for (WM_GETOBJECT with OBJID_CARET)
 //   WM_APP + 18: raises a focus event for the pane (as Outlook's editor would)
+//   WM_APP + 19 (wParam ms, lParam 0 or 1): the next member read (0) or caret
+//                location (1) sleeps that long first, as a hung Outlook would
+//   WM_APP + 20: calls that reached the objects (name lookups, member reads,
+//                caret locations)
+//   WM_APP + 21 (wParam ms): the next WM_NULL sent to the frame or the pane
+//                takes that long: Outlook still hangs when a ping arrives
 // The application object is registered weakly: the running object table does
 // not keep it connected, so its external connections are its clients' alone.
 // The exit code is the number of objects, connections included, still held
@@ -56,6 +62,27 @@ long g_reads = 0;
 long g_badFlagReads = 0;
 long g_membersRead = 0;  // bit (1 << member) for each member read since the scenario was shown
 long g_caretObjectRequests = 0;
+long g_calls = 0;
+DWORD g_hangMs[2] = {0, 0};  // by HangTarget
+DWORD g_busyOnPingMs = 0;
+
+// A WM_NULL is how a caller finds out whether the thread answers again.
+bool AnswerPing(UINT message) {
+    if (message != WM_NULL) return false;
+    if (const DWORD ms = g_busyOnPingMs) {
+        g_busyOnPingMs = 0;
+        ::Sleep(ms);
+    }
+    return true;
+}
+
+// A call that was told to hang sleeps first, once.
+void MaybeHang(HangTarget target) {
+    if (const DWORD ms = g_hangMs[target]) {
+        g_hangMs[target] = 0;
+        ::Sleep(ms);
+    }
+}
 HWND g_frame = nullptr;
 HWND g_pane = nullptr;
 
@@ -125,6 +152,7 @@ public:
         return static_cast<DWORD>(g_connections);
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        ++g_calls;
         if (count != 1 || !names || !ids) return E_INVALIDARG;
         for (const MemberName& m : kMembers) {
             if (m.owner == kind_ && _wcsicmp(m.name, names[0]) == 0) {
@@ -137,7 +165,9 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO*, UINT*) override {
+        ++g_calls;
         ++g_reads;
+        MaybeHang(kHangMemberRead);
         if (!result) return E_POINTER;
         if (params && params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
         // Application members are methods as well as properties; the rest are properties.
@@ -252,6 +282,8 @@ public:
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT, BSTR* out) override { return Null(out); }
     HRESULT STDMETHODCALLTYPE accSelect(LONG, VARIANT) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT) override {
+        ++g_calls;
+        MaybeHang(kHangCaretLocation);
         if (!left || !top || !width || !height) return E_POINTER;
         POINT origin{kCaretInPane.left, kCaretInPane.top};
         if (!g_pane || !::ClientToScreen(g_pane, &origin)) return E_FAIL;
@@ -307,6 +339,7 @@ void Publish(bool on) {
 }
 
 LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (AnswerPing(message)) return 0;
     switch (message) {
         case WM_GETOBJECT:
             if (static_cast<LONG>(lParam) == OBJID_CARET) {
@@ -333,6 +366,7 @@ LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (AnswerPing(message)) return 0;
     if (message == WM_SETFOCUS && g_pane && ::GetAncestor(g_pane, GA_ROOT) == window) {
         ::SetFocus(g_pane);
         return 0;
@@ -375,6 +409,15 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return g_membersRead;
         case kCaretObjectRequests:
             return g_caretObjectRequests;
+        case kHangNextCall:
+            if (lParam == kHangMemberRead || lParam == kHangCaretLocation)
+                g_hangMs[lParam] = static_cast<DWORD>(wParam);
+            return 1;
+        case kCalls:
+            return g_calls;
+        case kBusyOnPing:
+            g_busyOnPingMs = static_cast<DWORD>(wParam);
+            return 1;
         case kRaiseFocusEvent:
             ::NotifyWinEvent(EVENT_OBJECT_FOCUS, g_pane, OBJID_CLIENT, CHILDID_SELF);
             return 1;

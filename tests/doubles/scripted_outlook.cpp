@@ -42,6 +42,7 @@ std::u16string ScriptedOutlook::WindowTitle(WindowId window) noexcept {
 
 OutlookRef ScriptedOutlook::Connect() noexcept {
     log.push_back("Connect");
+    callsOutsideQuestions += !inQuestion;
     if (hung) {
         late = true;
         return {};
@@ -55,6 +56,7 @@ OutlookValue ScriptedOutlook::Read(const OutlookRef& object, std::u16string_view
                                    std::uint16_t flags) noexcept {
     const int id = static_cast<int>(object.Handle());
     log.push_back("Read(" + std::to_string(id) + "," + Utf16ToUtf8(member) + "," + std::to_string(flags) + ")");
+    callsOutsideQuestions += !inQuestion;
     OutlookValue value;
     if (!object) return value;
     if (hung) {
@@ -77,6 +79,9 @@ OutlookValue ScriptedOutlook::Read(const OutlookRef& object, std::u16string_view
     return value;
 }
 
-void ScriptedOutlook::Release(std::uintptr_t) noexcept { --liveReferences; }
+void ScriptedOutlook::Release(std::uintptr_t) noexcept {
+    --liveReferences;
+    callsOutsideQuestions += !inQuestion;
+}
 
 }  // namespace tessel::testing

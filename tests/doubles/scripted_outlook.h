@@ -40,12 +40,22 @@ public:
     std::vector<std::string> log;  // "Title", "Connect", "Read(2,Caption,2)", ...
     int liveReferences = 0;
     int Reads() const;
+    int questions = 0;              // BeginQuestion calls
+    WindowId questionAbout = kNoWindow;
+    bool inQuestion = false;
+    int callsOutsideQuestions = 0;  // Connect, Read or Release with no question open
 
     // --- OutlookAutomation ---
     std::u16string WindowTitle(WindowId window) noexcept override;
     OutlookRef Connect() noexcept override;
     OutlookValue Read(const OutlookRef& object, std::u16string_view member, std::uint16_t flags) noexcept override;
     void Release(std::uintptr_t handle) noexcept override;
+    void BeginQuestion(WindowId window) noexcept override {
+        ++questions;
+        questionAbout = window;
+        inQuestion = true;
+    }
+    void EndQuestion() noexcept override { inQuestion = false; }
     void BeginUpdate() noexcept override { late = false; }
     bool Late() const noexcept override { return late; }
 };

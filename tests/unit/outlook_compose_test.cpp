@@ -153,6 +153,26 @@ TEST(OutlookCompose, AnAnswerIsCachedPerFocusTargetUntilInvalidated) {
     EXPECT_EQ(app.state.outlookAnswer.answer, kNotOutlookPane);
 }
 
+TEST(OutlookCompose, ALateAnswerIsNoVerdictAndOutlookIsAskedAgain) {
+    ComposeRig r;
+    r.outlook.OpenInspector(u"Untitled - Message (HTML)", kOlMail, false);
+    r.outlook.hung = true;
+    EXPECT_EQ(r.Ask(kPane), kNotComposeSurface);
+    EXPECT_TRUE(r.outlook.Late());
+    EXPECT_EQ(r.cache.answer, kNotOutlookPane) << "a late answer was cached";
+    // The next update asks again about the same focus target.
+    r.outlook.hung = false;
+    r.outlook.BeginUpdate();
+    EXPECT_EQ(r.Ask(kPane), kComposeSurface);
+    EXPECT_EQ(r.cache.answer, kComposeSurface);
+    // Each answer is one question about the foreground window, releases included.
+    EXPECT_EQ(r.outlook.questions, 2);
+    EXPECT_EQ(r.outlook.questionAbout, kFrame);
+    EXPECT_FALSE(r.outlook.inQuestion);
+    EXPECT_EQ(r.outlook.callsOutsideQuestions, 0);
+    EXPECT_EQ(r.outlook.liveReferences, 0);
+}
+
 TEST(OutlookCompose, NoTitleOrNoForegroundAnswersWithoutConnecting) {
     ComposeRig r;
     r.outlook.titles.clear();

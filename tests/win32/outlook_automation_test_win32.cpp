@@ -19,7 +19,9 @@
 #include "outlook/outlook_automation_win32.h"
 #include "platform/accessibility_win32.h"
 #include "platform/clock.h"
+#include "platform/com_call_bound_win32.h"
 #include "platform/desktop_win32.h"
+#include "doubles/fake_clock.h"
 #include "apps/fake_outlook_protocol_win32.h"
 
 namespace tessel {
@@ -33,6 +35,7 @@ class CountingOutlook final : public OutlookAutomation {
 public:
     explicit CountingOutlook(OutlookAutomation& real) : real_(real) {}
     int titles = 0, connects = 0, reads = 0, releases = 0;
+    double longestCallMs = 0;  // the longest single call into the real adapter
     int Total() const { return titles + connects + reads + releases; }
     void Reset() { titles = connects = reads = releases = 0; }
 
@@ -42,24 +45,37 @@ public:
     }
     OutlookRef Connect() noexcept override {
         ++connects;
-        return Hold(real_.Connect());
+        return Hold(Timed([&] { return real_.Connect(); }));
     }
     OutlookValue Read(const OutlookRef& object, std::u16string_view member, std::uint16_t flags) noexcept override {
         ++reads;
         const auto held = held_.find(object.Handle());
-        OutlookValue v = real_.Read(held == held_.end() ? none_ : held->second, member, flags);
+        OutlookValue v = Timed([&] { return real_.Read(held == held_.end() ? none_ : held->second, member, flags); });
         v.object = Hold(std::move(v.object));
         return v;
     }
+    void BeginQuestion(WindowId window) noexcept override { real_.BeginQuestion(window); }
+    void EndQuestion() noexcept override { real_.EndQuestion(); }
     void BeginUpdate() noexcept override { real_.BeginUpdate(); }
     bool Late() const noexcept override { return real_.Late(); }
     void Release(std::uintptr_t handle) noexcept override {
         ++releases;
         auto held = held_.find(handle);
-        if (held != held_.end()) held_.erase(held);
+        if (held != held_.end()) Timed([&] {
+            held_.erase(held);
+            return 0;
+        });
     }
 
 private:
+    template <typename F>
+    auto Timed(F call) -> decltype(call()) {
+        const auto t0 = std::chrono::steady_clock::now();
+        auto result = call();
+        longestCallMs = std::max(
+            longestCallMs, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        return result;
+    }
     OutlookRef Hold(OutlookRef real) {
         if (!real) return {};
         const std::uintptr_t h = real.Handle();
@@ -100,7 +116,9 @@ public:
         }
     }
     bool Ready() const { return control_ != nullptr; }
-    LRESULT Ask(UINT message, WPARAM wParam = 0) { return ::SendMessageW(control_, message, wParam, 0); }
+    LRESULT Ask(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return ::SendMessageW(control_, message, wParam, lParam);
+    }
     // Shows a scenario in fresh windows; the foreground and pane windows.
     FocusSnapshot Show(int scenario) {
         HWND frame = reinterpret_cast<HWND>(Ask(kShowScenario, static_cast<WPARAM>(scenario)));
@@ -201,6 +219,169 @@ TEST(OutlookAutomationWin32, WithTheObjectWithdrawnTheAnswerIsNoAndCached) {
     EXPECT_EQ(outlook.connects, 1);
     EXPECT_EQ(outlook.releases, 3);  // application, inspector and item, once each
     EXPECT_EQ(fake.Ask(kAliveObjects), 0);
+}
+
+template <typename F>
+bool WaitFor(F done, int ms) {
+    for (int waited = 0; waited < ms; waited += 20) {
+        if (done()) return true;
+        ::Sleep(20);
+    }
+    return done();
+}
+
+// Delivers the answers to pings sent with SendMessageCallback.
+void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+}
+
+double MsSince(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// The registered message filter against an Outlook that hangs 3 s in a member
+// read. The question is given up (cancelled), reported late and not cached;
+// Outlook is not asked again until it answers the ping, or the patience runs out.
+TEST(OutlookAutomationWin32, AHungOutlookIsLateAndLeftAloneUntilItAnswers) {
+    ComApartment com;
+    ASSERT_TRUE(SUCCEEDED(com.hr));
+    FakeOutlook fake(L"compose");
+    ASSERT_TRUE(fake.Ready());
+    SteadyClock steady;
+    ComCallBound bound(steady);
+    ASSERT_TRUE(bound.Register());
+    testing::FakeClock patience;
+    Win32Outlook real;
+    real.Bind(&bound, &patience);
+    CountingOutlook outlook(real);
+    Win32Desktop desktop;
+    const FocusSnapshot s = fake.Show(0);
+    OutlookAnswerCache cache;
+    const auto ask = [&] {
+        outlook.BeginUpdate();
+        cache = OutlookAnswerCache{};
+        return ComposeWindowTest(desktop, outlook, cache, s, s.caret);
+    };
+
+    // The first questions of a new connection may themselves take longer than
+    // the deadline under Wine; an answer in time shows Outlook ready.
+    ASSERT_TRUE(WaitFor([&] {
+        Pump();
+        return ask() == kComposeSurface && !outlook.Late();
+    }, 5000));
+    const LRESULT callsBefore = fake.Ask(kCalls);
+    const int cancelsBefore = bound.Cancels();
+    ASSERT_EQ(fake.Ask(kHangNextCall, 3000, kHangMemberRead), 1);
+    // Wine returns the call only once Outlook answers it; Outlook still hangs
+    // a while when the ping comes.
+    ASSERT_EQ(fake.Ask(kBusyOnPing, 1500), 1);
+    outlook.longestCallMs = 0;
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(ask(), kNotComposeSurface);
+    const double hungQuestionMs = MsSince(t0);
+    EXPECT_TRUE(outlook.Late());
+    EXPECT_EQ(cache.answer, kNotOutlookPane) << "a late answer is cached as a verdict";
+    const double hungCallMs = outlook.longestCallMs;
+    // Windows returns the cancelled call at the deadline with
+    // RPC_E_CALL_CANCELED; Wine 8 waits for Outlook's answer and returns the
+    // call's own result, which came too late all the same.
+    ASSERT_TRUE(real.LastLateResult().has_value());
+    const HRESULT seen = *real.LastLateResult();
+    EXPECT_TRUE(seen == RPC_E_CALL_CANCELED || seen == S_OK) << std::hex << seen;
+
+    // The next update does not ask: nothing reaches Outlook, the answer is late at once.
+    t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(ask(), kNotComposeSurface);
+    const double skippedMs = MsSince(t0);
+    EXPECT_TRUE(outlook.Late());
+    EXPECT_EQ(cache.answer, kNotOutlookPane);
+    // The name lookup and the read that hung, nothing after.
+    EXPECT_EQ(fake.Ask(kCalls), callsBefore + 2);
+
+    // Its answer to the ping frees it: the next question reaches it again.
+    Pump();
+    const LRESULT callsSkipped = fake.Ask(kCalls);
+    ask();
+    EXPECT_GT(fake.Ask(kCalls), callsSkipped);
+
+    // Without the ping's answer, the patience ends the wait after 5 s.
+    Pump();
+    const LRESULT callsLate = fake.Ask(kCalls);
+    ASSERT_EQ(fake.Ask(kHangNextCall, 3000, kHangMemberRead), 1);
+    ASSERT_EQ(fake.Ask(kBusyOnPing, 1500), 1);
+    EXPECT_EQ(ask(), kNotComposeSurface);
+    ASSERT_TRUE(outlook.Late());
+    patience.AdvanceMs(4990);
+    EXPECT_EQ(ask(), kNotComposeSurface);
+    EXPECT_TRUE(outlook.Late());
+    patience.AdvanceMs(10);
+    // Outlook answers calls again by now, but its answer to the ping has not
+    // been taken in: nothing pumped.
+    ::Sleep(1600);
+    ask();
+    EXPECT_GT(fake.Ask(kCalls), callsLate + 2);
+
+    bound.Revoke();
+    std::printf("hung Outlook: the call returned 0x%08lx after %.0f ms (question %.0f ms, %d cancels by the "
+                "filter); next question %.2f ms; longest call of the whole test %.0f ms\n",
+                static_cast<unsigned long>(seen), hungCallMs, hungQuestionMs, bound.Cancels() - cancelsBefore,
+                skippedMs, outlook.longestCallMs);
+    Pump();
+    EXPECT_TRUE(WaitFor([&] { return fake.Ask(kAliveObjects) == 0; }, 5000)) << fake.Ask(kAliveObjects) << " held";
+}
+
+// The pane's caret object answers WM_GETOBJECT, then hangs 3 s in accLocation:
+// the read is late and the pane's thread is not asked again until it answers.
+TEST(OutlookAutomationWin32, ACaretObjectThatHangsInItsLocationIsLateAndLeftAlone) {
+    ComApartment com;
+    ASSERT_TRUE(SUCCEEDED(com.hr));
+    FakeOutlook fake(L"compose");
+    ASSERT_TRUE(fake.Ready());
+    SteadyClock steady;
+    ComCallBound bound(steady);
+    ASSERT_TRUE(bound.Register());
+    Win32Accessibility accessibility;
+    accessibility.Bind(&bound);
+    const FocusSnapshot s = fake.Show(0);
+    double longestMs = 0;
+    const auto read = [&] {
+        accessibility.BeginUpdate();
+        const auto t0 = std::chrono::steady_clock::now();
+        auto box = accessibility.CaretLocation(s.caret);
+        longestMs = std::max(longestMs, MsSince(t0));
+        return box;
+    };
+    ASSERT_TRUE(WaitFor([&] {
+        Pump();
+        return read().has_value() && !accessibility.Late();
+    }, 5000));
+    const double readyMs = longestMs;
+
+    const LRESULT requests = fake.Ask(kCaretObjectRequests);
+    ASSERT_EQ(fake.Ask(kHangNextCall, 3000, kHangCaretLocation), 1);
+    ASSERT_EQ(fake.Ask(kBusyOnPing, 1500), 1);
+    longestMs = 0;
+    EXPECT_FALSE(read().has_value());
+    const double hungMs = longestMs;
+    EXPECT_TRUE(accessibility.Late());
+    ASSERT_TRUE(accessibility.LastLateResult().has_value());
+    const HRESULT seen = *accessibility.LastLateResult();
+    EXPECT_TRUE(seen == RPC_E_CALL_CANCELED || seen == S_OK) << std::hex << seen;
+
+    // Not even the caret object is asked for until the ping is answered.
+    longestMs = 0;
+    EXPECT_FALSE(read().has_value());
+    const double skippedMs = longestMs;
+    EXPECT_TRUE(accessibility.Late());
+    EXPECT_EQ(fake.Ask(kCaretObjectRequests), requests + 1);
+    Pump();
+    read();
+    EXPECT_EQ(fake.Ask(kCaretObjectRequests), requests + 2);
+    std::printf("caret object hung in accLocation: the read took %.0f ms and the call returned 0x%08lx; the next "
+                "read %.2f ms; reads before the hang up to %.0f ms\n",
+                hungMs, static_cast<unsigned long>(seen), skippedMs, readyMs);
+    bound.Revoke();
 }
 
 // Not a check: time and primitive calls of one answer, cold and cached.
