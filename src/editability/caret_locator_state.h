@@ -72,6 +72,9 @@ struct WindowCaretCache {
 struct ConsoleSource {
     std::uint32_t processId = 0;  // 0: none remembered
     WindowId window = kNoWindow;  // the console window it showed
+    // A console window that no process could be attached for (an elevated
+    // console, say): not searched again while it stays in the foreground.
+    WindowId unreachable = kNoWindow;
     friend constexpr bool operator==(const ConsoleSource&, const ConsoleSource&) = default;
 };
 

@@ -157,6 +157,9 @@ CaretInfo LocateConsoleCaret(ConsoleCaretServices& s, ConsoleSource& source, con
     const WindowId f = snapshot.foreground;
     const std::uint32_t p = snapshot.processId;
     if (p == 0) return {};
+    // Every attempt failed for this window before: each would again try every
+    // process of the session, on every read.
+    if (source.unreachable == f) return {};
     ConsoleRead read;
     if (source.processId != 0 && source.window == f) read = ReadThrough(s, source.processId, f);
     if (!read.shown) {
@@ -174,6 +177,7 @@ CaretInfo LocateConsoleCaret(ConsoleCaretServices& s, ConsoleSource& source, con
                 }
             }
         }
+        if (!read.shown) source.unreachable = f;
     }
     if (!read.cell) return {};
     // The composition is the IME's, not the console's: read it detached.

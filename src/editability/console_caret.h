@@ -45,8 +45,10 @@ struct ConsoleCaretServices {
 
 // The cursor of the console that the snapshot's foreground window shows.
 // `source` remembers whose console showed that window, so that the next read
-// attaches to it without searching; it is changed here as needed. The program
-// is attached to no console when this returns.
+// attaches to it without searching, or that none could be attached for it, so
+// that the next read tries nothing while that window stays in the foreground;
+// it is changed here as needed. The program is attached to no console when
+// this returns.
 CaretInfo LocateConsoleCaret(ConsoleCaretServices& services, ConsoleSource& source, const FocusSnapshot& snapshot,
                              std::uint32_t defaultCompositionCells);
 
@@ -54,7 +56,8 @@ CaretInfo LocateConsoleCaret(ConsoleCaretServices& services, ConsoleSource& sour
 // focus, caret and foreground windows and their default IME windows.
 std::uint32_t CompositionWidth(Desktop& desktop, Ime& ime, WindowId focus, WindowId caret, WindowId foreground);
 
-// Forgets the process remembered for a console's caret.
+// Forgets the process remembered for a console's caret, and the console that
+// none could be attached for: the foreground window has changed.
 void ReleaseConsole(ConsoleSource& source);
 
 }  // namespace tessel

@@ -9,15 +9,42 @@ HANDLE ToHandle(ConsoleOutputId output) { return reinterpret_cast<HANDLE>(output
 
 // While attached, Ctrl+C and Ctrl+Break typed in that console reach this
 // process too, whose default handler would end it: they are meant for the
-// console's own programs.
+// console's own programs. Two identical handlers take turns (see
+// RegisterInterruptHandler).
 BOOL WINAPI IgnoreInterrupts(DWORD type) noexcept { return type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT; }
+BOOL WINAPI IgnoreInterruptsToo(DWORD type) noexcept { return type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT; }
+
+constexpr PHANDLER_ROUTINE kInterruptHandlers[] = {IgnoreInterrupts, IgnoreInterruptsToo};
+// Which of the two was registered last; the handler list is the process's.
+std::size_t g_registeredHandler = 1;
+
+// Attaching to or freeing a console can reset the process's handler list, so
+// the handler is registered again after every attachment. The list keeps
+// duplicates, so the other handler is added before the last one is removed:
+// the list never grows, and never lacks one for an interrupt arriving
+// between the two calls. Removing one that a reset took fails harmlessly.
+void RegisterInterruptHandler() noexcept {
+    const std::size_t next = 1 - g_registeredHandler;
+    ::SetConsoleCtrlHandler(kInterruptHandlers[next], TRUE);
+    ::SetConsoleCtrlHandler(kInterruptHandlers[g_registeredHandler], FALSE);
+    g_registeredHandler = next;
+}
 
 }  // namespace
 
 bool Win32Console::Attach(std::uint32_t processId) noexcept {
-    static const bool handlerInstalled = ::SetConsoleCtrlHandler(IgnoreInterrupts, TRUE) != FALSE;
-    (void)handlerInstalled;
-    return ::AttachConsole(processId) != FALSE;
+    // Also before the first attachment, which itself may deliver an interrupt.
+    static const bool firstRegistered = (RegisterInterruptHandler(), true);
+    (void)firstRegistered;
+    if (!::AttachConsole(processId)) return false;
+    RegisterInterruptHandler();
+    return true;
+}
+
+void DropConsoleInterruptHandlers() noexcept {
+    for (PHANDLER_ROUTINE handler : kInterruptHandlers)
+        while (::SetConsoleCtrlHandler(handler, FALSE)) {
+        }
 }
 
 void Win32Console::Free() noexcept { ::FreeConsole(); }

@@ -16,4 +16,8 @@ public:
     std::optional<Rect> ClientRect(WindowId window) noexcept override;
 };
 
+// Removes every interrupt handler that Win32Console registered, as a platform
+// that resets the handler list on attaching may do; for tests.
+void DropConsoleInterruptHandlers() noexcept;
+
 }  // namespace tessel

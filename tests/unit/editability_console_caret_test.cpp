@@ -97,7 +97,7 @@ TEST_F(ConsoleCaret, EveryReadDetachesAndTheNextAttachesToTheRememberedProcess) 
     EXPECT_EQ(processes.snapshots, 0);
 
     // The foreground shows another console that no process gives: nothing
-    // attached, nothing remembered.
+    // attached, no process remembered, only that this console has none.
     snapshot.foreground = 0x51;
     snapshot.processId = 0;
     EXPECT_FALSE(Locate().Found);
@@ -105,7 +105,40 @@ TEST_F(ConsoleCaret, EveryReadDetachesAndTheNextAttachesToTheRememberedProcess) 
     snapshot.processId = 600;
     EXPECT_FALSE(Locate().Found);
     EXPECT_EQ(console.attached, kNoWindow);
-    EXPECT_EQ(source, ConsoleSource{});
+    EXPECT_EQ(source, (ConsoleSource{0, kNoWindow, 0x51}));
+}
+
+TEST_F(ConsoleCaret, AConsoleThatNoProcessAttachesForIsNotSearchedAgainWhileItStaysInTheForeground) {
+    // An elevated console: neither its own process nor any other of the
+    // session can be attached for it.
+    processes.names = {{kHost, u"conhost.exe"}, {20, u"cmd.exe"}, {30, u"pwsh.exe"}};
+    EXPECT_FALSE(Locate().Found);
+    EXPECT_EQ(console.attachTries, (std::vector<std::uint32_t>{kHost, 20, 30}));
+    EXPECT_EQ(processes.snapshots, 1);
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(Locate().Found);
+    EXPECT_EQ(console.attachTries.size(), 3u) << "attached again while the same console stayed in front";
+    EXPECT_EQ(processes.snapshots, 1);
+
+    // Another console in front, readable; then the first again: searched anew.
+    constexpr WindowId kOther = 0x51;
+    ScriptedWindow w;
+    w.className = u"ConsoleWindowClass";
+    desktop.AddWindow(kOther, w);
+    console.consoleOf[600] = kOther;
+    console.buffers[kOther] = console.buffers[kConsoleWindow];
+    console.clientRects[kOther] = console.clientRects[kConsoleWindow];
+    const FocusSnapshot first = snapshot;
+    snapshot.foreground = snapshot.active = snapshot.focus = kOther;
+    snapshot.processId = 600;
+    EXPECT_TRUE(Locate().Found);
+    snapshot = first;
+    EXPECT_FALSE(Locate().Found);
+    EXPECT_EQ(processes.snapshots, 2);
+
+    // So is it after any other foreground window, which forgets the console.
+    ReleaseConsole(source);
+    EXPECT_FALSE(Locate().Found);
+    EXPECT_EQ(processes.snapshots, 3);
 }
 
 TEST_F(ConsoleCaret, SearchTriesShellsInRankOrderWithinTheSession) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "editability/accessibility_caret.h"
 #include "editability/accessibility_caret_search.h"
 #include "editability/console_caret.h"
+#include "platform/console_win32.h"
 #include "platform/win32_types_win32.h"
 #include "win32/counting_platform_win32.h"
 
@@ -420,6 +422,116 @@ TEST_F(ConsoleCaretWin32, ClosingAConsoleAfterAReadLeavesTheReaderRunning) {
         return kReaderSurvived;
     };
     EXPECT_EXIT(std::_Exit(readThenClose()), ::testing::ExitedWithCode(kReaderSurvived), "");
+}
+
+// The real console calls, each timed; once armed, right after the next
+// attachment to `target` it sends `interrupt` into that console and waits for
+// the console's own program to end of it, so that the reader handles it while
+// attached.
+class InterruptingConsole final : public Console {
+public:
+    InterruptingConsole(HWND target, DWORD interrupt, HANDLE program)
+        : target_(ToWindowId(target)), interrupt_(interrupt), program_(program) {}
+
+    bool Attach(std::uint32_t processId) noexcept override {
+        const bool attached = Timed([&] { return real_.Attach(processId); });
+        if (attached && armed && !sent && real_.ConsoleWindow() == target_) {
+            const auto start = std::chrono::steady_clock::now();
+            sent = ::GenerateConsoleCtrlEvent(interrupt_, 0) != FALSE;
+            programEnded = ::WaitForSingleObject(program_, 5000) == WAIT_OBJECT_0;
+            ::Sleep(300);  // the reader's own handler runs on a thread of its own
+            injectedMs = Ms(std::chrono::steady_clock::now() - start);
+        }
+        return attached;
+    }
+    void Free() noexcept override { Timed([&] { return real_.Free(), true; }); }
+    WindowId ConsoleWindow() noexcept override { return Timed([&] { return real_.ConsoleWindow(); }); }
+    ConsoleOutputId OpenOutput() noexcept override { return Timed([&] { return real_.OpenOutput(); }); }
+    void CloseOutput(ConsoleOutputId o) noexcept override { Timed([&] { return real_.CloseOutput(o), true; }); }
+    std::optional<ScreenBufferInfo> ScreenBuffer(ConsoleOutputId o) noexcept override {
+        return Timed([&] { return real_.ScreenBuffer(o); });
+    }
+    std::optional<Point> FontSize(ConsoleOutputId o) noexcept override { return Timed([&] { return real_.FontSize(o); }); }
+    std::optional<Rect> ClientRect(WindowId w) noexcept override { return Timed([&] { return real_.ClientRect(w); }); }
+
+    static double Ms(std::chrono::steady_clock::duration d) {
+        return std::chrono::duration<double, std::milli>(d).count();
+    }
+
+    bool armed = false;
+    bool sent = false;
+    bool programEnded = false;
+    double injectedMs = 0;     // spent sending the interrupt and waiting for it
+    double slowestCallMs = 0;  // the longest single console call of the reader
+
+private:
+    template <typename F>
+    auto Timed(F call) -> decltype(call()) {
+        const auto start = std::chrono::steady_clock::now();
+        auto result = call();
+        slowestCallMs = std::max(slowestCallMs, Ms(std::chrono::steady_clock::now() - start));
+        return result;
+    }
+
+    Win32Console real_;
+    WindowId target_;
+    DWORD interrupt_;
+    HANDLE program_;
+};
+
+// Exit codes of the process that is interrupted while it reads a console.
+enum InterruptOutcome { kReaderLived = 20, kNoInterruptRead, kInterruptNotDelivered };
+
+TEST_F(ConsoleCaretWin32, InterruptsTypedWhileTheReaderIsAttachedLeaveItRunning) {
+    // After a first read the handler list is emptied, as attaching on some
+    // systems leaves it; the reader must register again after attaching. It
+    // runs in a process of its own, whose ending fails this test.
+    auto readInterrupted = [this] {
+        ::SetConsoleCtrlHandler(nullptr, FALSE);  // Ctrl+C not ignored by inheritance
+        const struct {
+            DWORD event;
+            const char* name;
+        } interrupts[] = {{CTRL_C_EVENT, "Ctrl+C"}, {CTRL_BREAK_EVENT, "Ctrl+Break"}};
+        for (const auto& interrupt : interrupts) {
+            const std::wstring name = L"Tessel.ConsoleCaretInterrupt." + std::to_wstring(::GetCurrentProcessId()) +
+                                      L"." + std::to_wstring(interrupt.event);
+            ConsoleProgram program(name);
+            if (!program.WaitWritten()) return kNoInterruptRead;
+            HWND window = WindowOf(program.Id());
+            HANDLE handle = ::OpenProcess(SYNCHRONIZE, FALSE, program.Id());
+            if (!window || !handle) return kNoInterruptRead;
+            InterruptingConsole interrupting(window, interrupt.event, handle);
+            ConsoleCaretServices services{desktop, interrupting, processes, ime};
+            auto timedRead = [&](CaretInfo& caret) {
+                ConsoleSource fresh;  // each read searches
+                const auto start = std::chrono::steady_clock::now();
+                caret = LocateConsoleCaret(services, fresh, SnapshotOf(window), 1);
+                return InterruptingConsole::Ms(std::chrono::steady_clock::now() - start);
+            };
+            CaretInfo caret;
+            const double plainMs = timedRead(caret);
+            if (!caret.Found) return kNoInterruptRead;
+            DropConsoleInterruptHandlers();
+            interrupting.armed = true;
+            const double readMs = timedRead(caret);
+            ::CloseHandle(handle);
+            if (!interrupting.sent && interrupt.event == CTRL_BREAK_EVENT) {
+                // Wine sends Ctrl+Break to a process group only, never to the
+                // whole console; the same handler answers both.
+                std::printf("Ctrl+Break into the whole console: refused by this platform\n");
+                continue;
+            }
+            if (!interrupting.sent || !interrupting.programEnded) return kInterruptNotDelivered;
+            ::Sleep(500);  // time for this process to be ended, were the interrupt not ignored
+            std::printf("%s during a console read: reads of %.1f ms before and %.1f ms with it (besides %.0f ms "
+                        "of sending and waiting); slowest console call %.1f ms; caret %s\n",
+                        interrupt.name, plainMs, readMs - interrupting.injectedMs, interrupting.injectedMs,
+                        interrupting.slowestCallMs, caret.Found ? "found" : "not found");
+            std::fflush(stdout);
+        }
+        return kReaderLived;
+    };
+    EXPECT_EXIT(std::_Exit(readInterrupted()), ::testing::ExitedWithCode(kReaderLived), "");
 }
 
 }  // namespace
