@@ -68,11 +68,19 @@ const IID* PatternIid(TextPatternKind kind) noexcept {
 
 UiaObjects CreateUiAutomation(CreateInstanceFn create) noexcept {
     UiaObjects objects;
+    if (!create) return objects;
+    // Only the Windows 8 class offers the time-outs; Windows 7 has the older
+    // class alone.
     uia::IUIAutomation* automation = nullptr;
-    if (!create || FAILED(create(uia::kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, uia::kIidIUIAutomation,
-                                 reinterpret_cast<void**>(&automation))) ||
-        !automation)
-        return objects;
+    for (const GUID* clsid : {&uia::kClsidCUIAutomation8, &uia::kClsidCUIAutomation}) {
+        if (SUCCEEDED(create(*clsid, nullptr, CLSCTX_INPROC_SERVER, uia::kIidIUIAutomation,
+                             reinterpret_cast<void**>(&automation))) &&
+            automation)
+            break;
+        // A failed creation may still have written the out-pointer.
+        automation = nullptr;
+    }
+    if (!automation) return objects;
     objects.automation = ComPtr<uia::IUIAutomation>::Adopt(automation);
 
     // The time-outs hold for the whole object; its older versions lack them.

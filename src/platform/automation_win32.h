@@ -30,9 +30,10 @@ struct UiaObjects {
 // CoCreateInstance's signature, so that tests can hand in a fake.
 using CreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 
-// Creates the in-process automation object, bounds its time-outs where it
-// offers IUIAutomation2, and takes its raw-view walker. A failure leaves the
-// object and/or the walker null; nothing is reported.
+// Creates the in-process automation object, of the Windows 8 class where it
+// is registered and creates, else of the older class; bounds its time-outs
+// where it offers IUIAutomation2, and takes its raw-view walker. A failure
+// leaves the object and/or the walker null; nothing is reported.
 UiaObjects CreateUiAutomation(CreateInstanceFn create) noexcept;
 
 // A reference's handle is its COM interface pointer.

@@ -15,6 +15,10 @@ namespace tessel::uia {
 // CLSID_CUIAutomation {ff48dba4-60ef-4201-aa87-54103eef594e}
 inline constexpr GUID kClsidCUIAutomation = {
     0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
+// CLSID_CUIAutomation8 {e22ad333-b25f-460c-83d0-0581107395c9}: Windows 8 and
+// later; the only class whose object answers for IUIAutomation2.
+inline constexpr GUID kClsidCUIAutomation8 = {
+    0xe22ad333, 0xb25f, 0x460c, {0x83, 0xd0, 0x05, 0x81, 0x10, 0x73, 0x95, 0xc9}};
 inline constexpr GUID kIidIUIAutomation = {
     0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};
 inline constexpr GUID kIidIUIAutomation2 = {

@@ -1,12 +1,15 @@
 // An in-process UI Automation server for the end-to-end tests. Wine has no
-// UI Automation client; registered as CUIAutomation in the test prefix, this
-// one gives the real Tessel.exe a browser-like tree for the fake browser in
-// the foreground: a focused group over one multi-line text field whose caret
-// range stands where the window says its caret is.
+// UI Automation client; registered in the test prefix as CUIAutomation and,
+// where the test wants Windows 8 and later, as CUIAutomation8, this one gives
+// the real Tessel.exe a browser-like tree for the fake browser in the
+// foreground: a focused group over one multi-line text field whose caret range
+// stands where the window says its caret is. As on Windows, only the
+// CUIAutomation8 object offers the time-outs; it records what it is given.
 #include <windows.h>
 #include <objbase.h>
 
 #include "dlls/fake_browser_caret_win32.h"
+#include "dlls/uia_server_win32.h"
 #include "editability/uia_element.h"
 #include "win32/uia_fake_win32.h"
 
@@ -15,6 +18,7 @@ namespace {
 using namespace tessel;
 namespace fake = tessel::testing::uia_fake;
 namespace fb = tessel::testing::fake_browser;
+namespace server = tessel::testing::uia_server;
 
 constexpr HRESULT kElementNotAvailable = static_cast<HRESULT>(0x80040201);
 constexpr HRESULT kTimeout = static_cast<HRESULT>(0x80131505);
@@ -31,9 +35,19 @@ std::vector<double> ScreenRect(HWND window, int left, int top, int width, int he
     return {double(origin.x + left), double(origin.y + top), double(width), double(height)};
 }
 
+// Leaves a time-out where the test can read it.
+void Record(const wchar_t* name, DWORD value) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, server::kRecordKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS)
+        return;
+    ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    ::RegCloseKey(key);
+}
+
 class BrowserAutomation final : public fake::Automation {
 public:
-    explicit BrowserAutomation(fake::World& world) : Automation(world, true) {
+    BrowserAutomation(fake::World& world, const GUID& clsid) : Automation(world, clsid) {
         walker = world.Make<fake::Walker>();
         focused = world.Make<fake::Element>();
         focused->Set(uia_property::kControlType, uia_control_type::kGroup);
@@ -61,6 +75,14 @@ public:
         world_.calls.clear();  // lives as long as Tessel: keep no log
         if (!Refresh(::GetForegroundWindow())) return kElementNotAvailable;
         return Automation::GetFocusedElement(out);
+    }
+    HRESULT STDMETHODCALLTYPE put_ConnectionTimeout(DWORD timeout) override {
+        Record(server::kConnectionTimeout, timeout);
+        return Automation::put_ConnectionTimeout(timeout);
+    }
+    HRESULT STDMETHODCALLTYPE put_TransactionTimeout(DWORD timeout) override {
+        Record(server::kTransactionTimeout, timeout);
+        return Automation::put_TransactionTimeout(timeout);
     }
 
 private:
@@ -99,11 +121,14 @@ private:
     fake::Range* word_ = nullptr;
 };
 
-fake::World* g_world = nullptr;
-BrowserAutomation* g_automation = nullptr;
+fake::World* g_world = nullptr;  // one for the objects of both classes
 
 class Factory final : public IClassFactory {
 public:
+    explicit Factory(const GUID& clsid) : clsid_(clsid) {}
+    const GUID& Class() const { return clsid_; }
+    void Forget() { automation_ = nullptr; }
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory) ? this : nullptr;
         return *out ? S_OK : E_NOINTERFACE;
@@ -113,33 +138,36 @@ public:
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
         *out = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        if (!g_world) {
-            g_world = new fake::World;  // freed once COM may unload the server
-            g_automation = g_world->Make<BrowserAutomation>();
-        }
-        return g_automation->QueryInterface(iid, out);
+        if (!g_world) g_world = new fake::World;  // freed once COM may unload the server
+        if (!automation_) automation_ = g_world->Make<BrowserAutomation>(clsid_);
+        return automation_->QueryInterface(iid, out);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         if (lock) ::InterlockedIncrement(&g_locks);
         else ::InterlockedDecrement(&g_locks);
         return S_OK;
     }
+
+private:
+    const GUID& clsid_;
+    BrowserAutomation* automation_ = nullptr;
 };
 
-Factory g_factory;
+Factory g_factories[] = {Factory(uia::kClsidCUIAutomation), Factory(uia::kClsidCUIAutomation8)};
 
 }  // namespace
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     *out = nullptr;
-    if (!IsEqualCLSID(clsid, uia::kClsidCUIAutomation)) return CLASS_E_CLASSNOTAVAILABLE;
-    return g_factory.QueryInterface(iid, out);
+    for (Factory& factory : g_factories)
+        if (IsEqualCLSID(clsid, factory.Class())) return factory.QueryInterface(iid, out);
+    return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
     if (g_locks != 0 || (g_world && g_world->liveRefs != 0)) return S_FALSE;
+    for (Factory& factory : g_factories) factory.Forget();
     delete g_world;
     g_world = nullptr;
-    g_automation = nullptr;
     return S_OK;
 }

@@ -1,6 +1,8 @@
 // The real Tessel.exe finding a caret through UI Automation: an in-process
 // automation server, registered for the test in the Wine prefix, serves a
 // browser-like tree for the fake browser window, which has no system caret.
+// It is registered as Windows 8 and later have it (both classes), or as
+// Windows 7 has it (the older class alone, without time-outs).
 #include <gtest/gtest.h>
 
 #include <objbase.h>
@@ -8,8 +10,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "dlls/fake_browser_caret_win32.h"
+#include "dlls/uia_server_win32.h"
 #include "e2e/e2e_support_win32.h"
 
 namespace tessel::e2e {
@@ -17,9 +22,10 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fb = tessel::testing::fake_browser;
+namespace server = tessel::testing::uia_server;
 
-constexpr wchar_t kClsidKey[] = L"Software\\Classes\\CLSID\\{ff48dba4-60ef-4201-aa87-54103eef594e}";
 constexpr CLSID kClsidCUIAutomation = {0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
+constexpr CLSID kClsidCUIAutomation8 = {0xe22ad333, 0xb25f, 0x460c, {0x83, 0xd0, 0x05, 0x81, 0x10, 0x73, 0x95, 0xc9}};
 
 bool SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
     return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -34,28 +40,25 @@ POINT BadgeFor(HWND window, int x, int y) {
     return POINT{p.x + 4, p.y + fb::kCaretHeight + 2};
 }
 
+// A time-out the server recorded, or nothing when it was never set.
+std::optional<DWORD> Recorded(const wchar_t* name) {
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (::RegGetValueW(HKEY_CURRENT_USER, server::kRecordKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
 class UiaBrowserE2E : public ::testing::Test {
 protected:
+    // Windows 8 and later register both classes; Windows 7 the older alone.
+    virtual bool Windows8ClassRegistered() const { return true; }
+
     void SetUp() override {
-        const std::wstring server = BuildDirectory() + L"\\fake_uia_server.dll";
-        ASSERT_NE(::GetFileAttributesW(server.c_str()), INVALID_FILE_ATTRIBUTES) << "fake_uia_server.dll not built";
-        HKEY key = nullptr;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kClsidKey) + L"\\InprocServer32").c_str(), 0,
-                                    nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-                  ERROR_SUCCESS)
-            << "cannot register the automation server";
-        registered_ = true;
-        const bool written = SetString(key, nullptr, server) && SetString(key, L"ThreadingModel", L"Both");
-        ::RegCloseKey(key);
-        ASSERT_TRUE(written) << "cannot register the automation server";
-        // COM must hand out the server before Tessel can.
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        IUnknown* automation = nullptr;
-        HRESULT hr = ::CoCreateInstance(kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                        reinterpret_cast<void**>(&automation));
-        if (automation) automation->Release();
-        ::CoUninitialize();
-        ASSERT_TRUE(SUCCEEDED(hr)) << "the registered server is not created: 0x" << std::hex << hr;
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, server::kRecordKey);
+        Register(server::kOlderClassKey, kClsidCUIAutomation);
+        if (!HasFatalFailure() && Windows8ClassRegistered()) Register(server::kWindows8ClassKey, kClsidCUIAutomation8);
     }
 
     void TearDown() override {
@@ -63,10 +66,36 @@ protected:
         tessel_.reset();
         sandbox_.reset();
         browser_.reset();
-        if (!registered_) return;
         // Other tests must see no UI Automation again.
-        EXPECT_EQ(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kClsidKey), ERROR_SUCCESS);
-        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kClsidKey);
+        for (const wchar_t* key : registered_) {
+            EXPECT_EQ(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, key), ERROR_SUCCESS);
+            ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, key);
+        }
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, server::kRecordKey);
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, server::kRecordKey);
+    }
+
+    // Registers the server for one class and checks that COM hands it out
+    // (before Tessel can) for that class.
+    void Register(const wchar_t* classKey, const CLSID& clsid) {
+        const std::wstring dll = BuildDirectory() + L"\\fake_uia_server.dll";
+        ASSERT_NE(::GetFileAttributesW(dll.c_str()), INVALID_FILE_ATTRIBUTES) << "fake_uia_server.dll not built";
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(classKey) + L"\\InprocServer32").c_str(), 0,
+                                    nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS)
+            << "cannot register the automation server";
+        registered_.push_back(classKey);
+        const bool written = SetString(key, nullptr, dll) && SetString(key, L"ThreadingModel", L"Both");
+        ::RegCloseKey(key);
+        ASSERT_TRUE(written) << "cannot register the automation server";
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        IUnknown* automation = nullptr;
+        HRESULT hr =
+            ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&automation));
+        if (automation) automation->Release();
+        ::CoUninitialize();
+        ASSERT_TRUE(SUCCEEDED(hr)) << "the registered server is not created: 0x" << std::hex << hr;
     }
 
     // The fake browser in the foreground, Tessel beside it, and the badge
@@ -109,7 +138,7 @@ protected:
     HWND badge = nullptr;
 
 private:
-    bool registered_ = false;
+    std::vector<const wchar_t*> registered_;
     std::unique_ptr<Process> browser_;
     std::unique_ptr<Sandbox> sandbox_;
     std::unique_ptr<RunningTessel> tessel_;
@@ -160,6 +189,29 @@ TEST_F(UiaBrowserE2E, AHungProviderCostsOneTimeOutPerUpdateAndIsAskedAgainLater)
     ::PostMessageW(window, fb::kHangProvider, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return BadgeAt(badge, BadgeFor(window, 200, 120)); }, 5s))
         << "the provider was not asked again once it answered";
+    EXPECT_EQ(Tessel().Close(), 0);
+}
+
+TEST_F(UiaBrowserE2E, TheWindows8ObjectIsGivenTheTimeOuts) {
+    ASSERT_TRUE(StartAndSeeTheBadge());
+    EXPECT_EQ(Recorded(server::kConnectionTimeout), std::optional<DWORD>(250));
+    EXPECT_EQ(Recorded(server::kTransactionTimeout), std::optional<DWORD>(150));
+    EXPECT_EQ(Tessel().Close(), 0);
+}
+
+// Windows 7: the older class alone, whose object has no time-outs to set.
+class UiaBrowserOlderClassE2E : public UiaBrowserE2E {
+protected:
+    bool Windows8ClassRegistered() const override { return false; }
+};
+
+TEST_F(UiaBrowserOlderClassE2E, BadgeStandsBelowTheAutomationCaretAndFollowsIt) {
+    ASSERT_TRUE(StartAndSeeTheBadge());
+    ::PostMessageW(window, fb::kMoveCaret, 200, 120);
+    EXPECT_TRUE(WaitFor([&] { return BadgeAt(badge, BadgeFor(window, 200, 120)); }, 5s))
+        << "the badge did not follow the caret; at " << RectOf(badge).left << "," << RectOf(badge).top;
+    EXPECT_EQ(Recorded(server::kConnectionTimeout), std::nullopt);
+    EXPECT_EQ(Recorded(server::kTransactionTimeout), std::nullopt);
     EXPECT_EQ(Tessel().Close(), 0);
 }
 

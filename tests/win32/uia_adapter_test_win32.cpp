@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 #include "doubles/fake_clock.h"
 #include "doubles/scripted_desktop.h"
@@ -56,7 +57,7 @@ protected:
     }
 
     fake::World world;
-    fake::Automation* automation = world.Make<fake::Automation>(true);
+    fake::Automation* automation = world.Make<fake::Automation>(uia::kClsidCUIAutomation8);
     fake::Walker* walker = world.Make<fake::Walker>();
     fake::TaskMemoryCounter* memory = nullptr;
     std::size_t memoryBefore = 0;
@@ -281,27 +282,35 @@ TEST_F(UiaAdapterWin32, AfterATimeOutTheRestOfTheUpdateAsksTheProviderNothing) {
     ExpectAllReturned();
 }
 
-// CoCreateInstance as the fake's registry answers it.
-fake::Automation* registered = nullptr;
+// CoCreateInstance as the fake's registry answers it: the registered objects
+// by their class, and a class that refuses to create with `refusal`.
+std::vector<fake::Automation*> registered;
+const GUID* refusing = nullptr;
+HRESULT refusal = S_OK;
+std::vector<GUID> asked;  // the classes asked for, in order
 HRESULT WINAPI CreateFake(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* out) {
     *out = nullptr;
-    if (!registered || !IsEqualCLSID(clsid, uia::kClsidCUIAutomation) || outer || context != CLSCTX_INPROC_SERVER)
-        return REGDB_E_CLASSNOTREG;
-    return registered->QueryInterface(iid, out);
+    asked.push_back(clsid);
+    if (outer || context != CLSCTX_INPROC_SERVER) return E_INVALIDARG;
+    if (refusing && IsEqualCLSID(clsid, *refusing)) return refusal;
+    for (fake::Automation* a : registered)
+        if (IsEqualCLSID(clsid, a->clsid)) return a->QueryInterface(iid, out);
+    return REGDB_E_CLASSNOTREG;
 }
 
 TEST(UiaCreationWin32, TimeOutsAreBoundedWhereTheObjectOffersThemAndTheWalkerIsTakenEitherWay) {
-    for (bool offersVersion2 : {true, false}) {
-        SCOPED_TRACE(offersVersion2);
+    for (const GUID* clsid : {&uia::kClsidCUIAutomation8, &uia::kClsidCUIAutomation}) {
+        const bool windows8 = clsid == &uia::kClsidCUIAutomation8;
+        SCOPED_TRACE(windows8 ? "CUIAutomation8 alone" : "CUIAutomation alone");
         fake::World world;
-        registered = world.Make<fake::Automation>(offersVersion2);
-        registered->walker = world.Make<fake::Walker>();
+        registered = {world.Make<fake::Automation>(*clsid)};
+        registered[0]->walker = world.Make<fake::Walker>();
         {
             UiaObjects objects = CreateUiAutomation(CreateFake);
-            EXPECT_EQ(objects.automation.Get(), static_cast<uia::IUIAutomation*>(registered));
-            EXPECT_EQ(objects.rawWalker.Get(), registered->walker);
-            EXPECT_EQ(registered->connectionTimeout, offersVersion2 ? kUiaConnectionTimeoutMs : 0u);
-            EXPECT_EQ(registered->transactionTimeout, offersVersion2 ? kUiaTransactionTimeoutMs : 0u);
+            EXPECT_EQ(objects.automation.Get(), static_cast<uia::IUIAutomation*>(registered[0]));
+            EXPECT_EQ(objects.rawWalker.Get(), registered[0]->walker);
+            EXPECT_EQ(registered[0]->connectionTimeout, windows8 ? kUiaConnectionTimeoutMs : 0u);
+            EXPECT_EQ(registered[0]->transactionTimeout, windows8 ? kUiaTransactionTimeoutMs : 0u);
         }
         // A walker that cannot be had leaves the object without one.
         world.failing = {"get_RawViewWalker"};
@@ -313,9 +322,47 @@ TEST(UiaCreationWin32, TimeOutsAreBoundedWhereTheObjectOffersThemAndTheWalkerIsT
         EXPECT_EQ(world.liveRefs, 0);
         EXPECT_EQ(world.overReleases, 0);
     }
-    registered = nullptr;
+    registered.clear();
     UiaObjects none = CreateUiAutomation(CreateFake);
     EXPECT_FALSE(none.automation || none.rawWalker);
+}
+
+TEST(UiaCreationWin32, TheWindows8ClassIsTakenWhereItCreatesAndTheOlderOneOtherwise) {
+    const struct {
+        const char* what;
+        bool windows8Registered;
+        HRESULT windows8Refuses;  // S_OK: it creates
+        bool expectWindows8;      // which object is kept, with its time-outs
+    } cases[] = {
+        {"both registered, as on Windows 8 and later", true, S_OK, true},
+        {"the older class alone, as on Windows 7", false, S_OK, false},
+        {"the Windows 8 class fails to create", true, CO_E_SERVER_EXEC_FAILURE, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fake::World world;
+        fake::Automation* older = world.Make<fake::Automation>(uia::kClsidCUIAutomation);
+        fake::Automation* newer = world.Make<fake::Automation>(uia::kClsidCUIAutomation8);
+        registered = {older};
+        if (c.windows8Registered) registered.push_back(newer);
+        refusing = c.windows8Refuses == S_OK ? nullptr : &uia::kClsidCUIAutomation8;
+        refusal = c.windows8Refuses;
+        asked.clear();
+        {
+            UiaObjects objects = CreateUiAutomation(CreateFake);
+            fake::Automation* kept = c.expectWindows8 ? newer : older;
+            EXPECT_EQ(objects.automation.Get(), static_cast<uia::IUIAutomation*>(kept));
+            EXPECT_EQ(kept->connectionTimeout, c.expectWindows8 ? kUiaConnectionTimeoutMs : 0u);
+            EXPECT_EQ(kept->transactionTimeout, c.expectWindows8 ? kUiaTransactionTimeoutMs : 0u);
+            ASSERT_FALSE(asked.empty());
+            EXPECT_TRUE(IsEqualCLSID(asked.front(), uia::kClsidCUIAutomation8)) << "the Windows 8 class is asked first";
+            EXPECT_EQ(asked.size(), c.expectWindows8 ? 1u : 2u);
+        }
+        EXPECT_EQ(world.liveRefs, 0);
+        EXPECT_EQ(world.overReleases, 0);
+    }
+    registered.clear();
+    refusing = nullptr;
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ HRESULT STDMETHODCALLTYPE TextPattern::QueryInterface(REFIID iid, void** out) {
 HRESULT STDMETHODCALLTYPE Automation::QueryInterface(REFIID iid, void** out) {
     *out = nullptr;
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, kIidIUIAutomation) ||
-        (offersVersion2_ && IsEqualIID(iid, kIidIUIAutomation2)))
+        (IsEqualCLSID(clsid, kClsidCUIAutomation8) && IsEqualIID(iid, kIidIUIAutomation2)))
         return Give(static_cast<IUIAutomation2*>(this), reinterpret_cast<IUIAutomation2**>(out));
     return E_NOINTERFACE;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // An in-process UI Automation client that implements the real vtables: the
-// automation object (with or without IUIAutomation2), elements, the walker,
-// the text patterns, ranges and range arrays. It counts every reference it
-// hands out and can fail any method by name.
+// automation object of either class (IUIAutomation2 where Windows has it),
+// elements, the walker, the text patterns, ranges and range arrays. It counts
+// every reference it hands out and can fail any method by name.
 #include <windows.h>
 #include <objidl.h>
 #include <oleauto.h>
@@ -203,12 +203,15 @@ public:
     UIA_FAKE_UNUSED(GetConversionTarget, (IUIAutomationTextRange**))
 };
 
-// Not final: a server may refresh its tree before answering for the focus.
+// The automation object of one class. As on Windows, only an object of the
+// Windows 8 class (kClsidCUIAutomation8) answers for IUIAutomation2, never one
+// of the older CUIAutomation. Not final: a server may refresh its tree before
+// answering for the focus.
 class Automation : public IUIAutomation2, public Counted {
 public:
-    // Older automation objects do not answer for IUIAutomation2.
-    Automation(World& world, bool offersVersion2) : Counted(world), offersVersion2_(offersVersion2) {}
+    Automation(World& world, const GUID& registeredAs) : Counted(world), clsid(registeredAs) {}
     UIA_FAKE_IUNKNOWN
+    const GUID clsid;
     Element* focused = nullptr;
     Element* fromWindow = nullptr;
     Element* fromPoint = nullptr;
@@ -279,9 +282,6 @@ public:
     UIA_FAKE_UNUSED(put_AutoSetFocus, (BOOL))
     UIA_FAKE_UNUSED(get_ConnectionTimeout, (DWORD*))
     UIA_FAKE_UNUSED(get_TransactionTimeout, (DWORD*))
-
-private:
-    bool offersVersion2_;
 };
 
 #undef UIA_FAKE_UNUSED
