@@ -2,7 +2,8 @@
 // asks the running application whether the focused message pane is being
 // written, shows the badge at the pane's caret only where mail is written,
 // releases every object it was handed (its connection to the application
-// too), and keeps its answer until the caches empty.
+// too), keeps its answer until the caches empty, and keeps the badge while
+// Outlook hangs.
 #include <gtest/gtest.h>
 
 #include "apps/fake_outlook_protocol_win32.h"
@@ -34,7 +35,9 @@ public:
         if (!process_.WaitExit(10s)) process_.Kill();
     }
     bool Ready() const { return control_ != nullptr; }
-    long Ask(UINT message, WPARAM wParam = 0) { return static_cast<long>(::SendMessageW(control_, message, wParam, 0)); }
+    long Ask(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return static_cast<long>(::SendMessageW(control_, message, wParam, lParam));
+    }
     // Fresh windows for the scenario, in the foreground.
     HWND Show(Scenario s) {
         HWND frame = reinterpret_cast<HWND>(::SendMessageW(control_, kShowScenario, s, 0));
@@ -126,6 +129,45 @@ TEST(OutlookE2E, WithOutlookNotRunningTheAnswerIsKeptUntilTheCachesAreEmptied) {
     fake.Ask(kRaiseFocusEvent);
     EXPECT_TRUE(WaitFor([&] { return fake.Ask(kMembersRead) == kItemRead; }, 15s));
     EXPECT_TRUE(WaitFor([&] { return fake.Ask(kAliveObjects) == 0; }, 5s));
+    EXPECT_EQ(tessel.Close(), 0);
+    EXPECT_EQ(fake.Close(), 0);
+}
+
+// Outlook hangs 3 s in a member read while a mail is written: Tessel's
+// question is late, which is no answer, so the badge stays where it is
+// instead of hiding; once Outlook answers again it is asked again.
+TEST(OutlookE2E, TheBadgeStaysWhileOutlookHangs) {
+    FakeOutlook fake;
+    ASSERT_TRUE(fake.Ready());
+    Sandbox sandbox;
+    RunningTessel tessel(sandbox);
+    ASSERT_TRUE(tessel.Ready());
+    HWND badge = BadgeOf(tessel);
+    ASSERT_NE(badge, nullptr);
+    HWND frame = fake.Show(kCompose);
+    ASSERT_NE(frame, nullptr);
+    const POINT want = BadgeFor(PaneOf(frame), kCaretInPane.left, kCaretInPane.top,
+                                kCaretInPane.right - kCaretInPane.left, kCaretInPane.bottom - kCaretInPane.top);
+    ASSERT_TRUE(WaitFor([&] { return BadgeAt(badge, want); }, 10s));
+    ASSERT_TRUE(WaitFor([&] { return fake.Ask(kAliveObjects) == 0; }, 5s));
+
+    const long reads = fake.Ask(kReads);
+    ASSERT_EQ(fake.Ask(kHangNextCall, 3000, kHangMemberRead), 1);
+    // The focus event empties Tessel's caches: it asks Outlook afresh.
+    fake.Ask(kRaiseFocusEvent);
+    // Nothing is sent to the fake while it hangs; the badge is watched.
+    int samples = 0, away = 0;
+    const auto end = std::chrono::steady_clock::now() + 4500ms;
+    while (std::chrono::steady_clock::now() < end) {
+        ++samples;
+        if (!::IsWindowVisible(badge) || !BadgeAt(badge, want)) ++away;
+        ::Sleep(50);
+    }
+    EXPECT_EQ(away, 0) << "of " << samples << " looks the badge was hidden or moved in " << away;
+    // The read that hung, then the questions that follow it.
+    EXPECT_TRUE(WaitFor([&] { return fake.Ask(kReads) > reads + 1; }, 10s)) << fake.Ask(kReads) - reads << " reads";
+    EXPECT_TRUE(WaitFor([&] { return fake.Ask(kAliveObjects) == 0; }, 5s)) << fake.Ask(kAliveObjects) << " held";
+    EXPECT_TRUE(BadgeAt(badge, want));
     EXPECT_EQ(tessel.Close(), 0);
     EXPECT_EQ(fake.Close(), 0);
 }
