@@ -10,6 +10,7 @@ namespace tessel {
 void AppSchedulerHost::FullUpdate() { tessel::FullUpdate(state_); }
 void AppSchedulerHost::RefreshMode() { tessel::RefreshMode(state_); }
 bool AppSchedulerHost::RefreshCaret() { return tessel::RefreshCaret(state_); }
+void AppSchedulerHost::CheckModeAtRest() { tessel::CheckModeAtRest(state_); }
 // A stimulus delivered while an update waits on another program must not pull
 // the caches from under it: they are emptied when it ends.
 void AppSchedulerHost::InvalidateCaretCaches() {

@@ -12,6 +12,7 @@ public:
     void FullUpdate() override;
     void RefreshMode() override;
     bool RefreshCaret() override;
+    void CheckModeAtRest() override;
     void InvalidateCaretCaches() override;
     void TickTopmostCountdown() override;
     void ReassertTopmost() override;

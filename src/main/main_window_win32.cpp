@@ -74,7 +74,10 @@ void OnDisplayChange(AppState& state) {
     state.sched.lastActivity = state.clock->Now();
     ForgetLastMode(state);
     ForgetBadgeDisplayCaches(state.badge);
-    InvalidateCaretCaches(state);
+    // Sent messages arrive while an update waits on another program: the
+    // caches it works with are emptied when it ends.
+    if (UpdateRunning(state)) OweDuringUpdate(state, kOwedInvalidateCaches);
+    else InvalidateCaretCaches(state);
     FullUpdate(state);
     SchedulePoll(state);
 }

@@ -247,7 +247,7 @@ void OnPollTimer(SchedulingState& state, const Clock& clock, Desktop& desktop, S
             // mode can still change without a key or event (the taskbar's
             // mode button, a program switching its own input context): one
             // or two IME messages tell.
-            if (BadgeShowsCaret(host)) host.RefreshMode();
+            if (BadgeShowsCaret(host)) host.CheckModeAtRest();
         } else if (sinceFull && BadgeShowsCaret(host) &&
                    *sinceFull < FullUpdateInterval(tier, host.RawInputRegistered())) {
             host.RefreshMode();

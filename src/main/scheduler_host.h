@@ -29,6 +29,9 @@ public:
     // True when the caret was located and the badge moved; false when it fell
     // back to a FullUpdate.
     virtual bool RefreshCaret() = 0;
+    // RefreshMode for a target the rest probe found unchanged: only the IME
+    // is asked, and the badge is touched only when the mode or Caps Lock changed.
+    virtual void CheckModeAtRest() = 0;
 
     // --- caches and badge bookkeeping ---
     virtual void InvalidateCaretCaches() = 0;

@@ -21,6 +21,7 @@ namespace tessel {
 namespace {
 
 constexpr Duration kShellHostReuse = Ms(250);
+constexpr int kVkCapital = 0x14;
 // Rounds of owed work run after an update before the rest waits for the poll:
 // a program that delivers a message during every call cannot keep Tessel busy.
 constexpr int kOwedRounds = 2;
@@ -384,6 +385,29 @@ void RefreshMode(AppState& state) {
 
 bool RefreshCaret(AppState& state) {
     return Guarded(state, kOwedRefreshCaret, [&] { return RunRefreshCaret(state); });
+}
+
+void CheckModeAtRest(AppState& state) {
+    Guarded(state, kOwedRefreshMode, [&] {
+        if (!state.lastCaret.Found || !state.lastFullUpdateTarget) {
+            RunRefreshMode(state);
+            return true;
+        }
+        const FocusSnapshot& target = *state.lastFullUpdateTarget;
+        ImeStatus status = QueryStatus(state, target, state.imeHostWindow, state.imeHostProcessId);
+        if (state.taskManagerMode) ApplyTaskbarOverride(status, state.TaskbarReading);
+        const std::optional<InputMode> mode = ClassifyInputMode(status);
+        if (status.Source != StatusSource::Unavailable && mode && *mode == state.mode.LastMode &&
+            *mode == state.badge.Content.Mode &&
+            state.badgePlatform->KeyToggled(kVkCapital) == state.mode.LastCapsLock) {
+            state.mode.UnavailableSince.reset();
+            state.mode.UnavailableReset = false;
+            return true;
+        }
+        if (status.Source == StatusSource::Unavailable) RunFullUpdate(state);
+        else Apply(state, target, status, state.lastCaret, state.KeepOutRect);
+        return true;
+    });
 }
 
 void OnBadgeTimer(AppState& state) {

@@ -13,6 +13,11 @@ void RefreshMode(AppState& state);
 // Locates the caret again and moves the badge; false when it fell back to FullUpdate.
 bool RefreshCaret(AppState& state);
 
+// RefreshMode at rest, for the target the last full update saw: asks the IME
+// only, and redraws only when the mode or Caps Lock changed. Each quiet poll
+// tick runs it, so it must cost a few platform calls, not a redraw's dozens.
+void CheckModeAtRest(AppState& state);
+
 // Reads the taskbar's input indicator into TaskbarReading; true when it
 // changed. Not while an update runs (the next tick reads it).
 bool ReadTaskbarIndicator(AppState& state);

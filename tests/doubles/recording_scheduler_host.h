@@ -50,6 +50,7 @@ public:
     void FullUpdate() override;
     void RefreshMode() override;
     bool RefreshCaret() override;
+    void CheckModeAtRest() override { calls.emplace_back("CheckModeAtRest"); }
     void InvalidateCaretCaches() override { calls.emplace_back("InvalidateCaretCaches"); }
     void TickTopmostCountdown() override;
     void ReassertTopmost() override { calls.emplace_back("ReassertTopmost"); }

@@ -14,6 +14,7 @@
 // Options: --presses N (50), --chars N (200), --char-gap-ms N (150),
 //          --idle-seconds N (60).
 #include <windows.h>
+#include <imm.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -304,6 +305,10 @@ void MeasureCallCosts(HWND window) {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
     wchar_t name[128];
+    // What one mode check at rest asks: the focus's IME window, and that window whether the IME is open.
+    ::GetGUIThreadInfo(thread, &info);
+    const HWND focus = info.hwndFocus ? info.hwndFocus : window;
+    const HWND imeWindow = ::ImmGetDefaultIMEWnd(focus);
     const struct {
         const char* name;
         std::function<void()> call;
@@ -316,6 +321,17 @@ void MeasureCallCosts(HWND window) {
         {"GetSystemMetrics", [] { ::GetSystemMetrics(SM_CXVIRTUALSCREEN); }},
         {"MonitorFromPoint", [] { ::MonitorFromPoint(POINT{10, 10}, MONITOR_DEFAULTTONEAREST); }},
         {"GetKeyboardLayout", [&] { ::GetKeyboardLayout(thread); }},
+        {"ClientToScreen", [&] {
+             POINT p{0, 0};
+             ::ClientToScreen(focus, &p);
+         }},
+        {"IsWindow", [&] { ::IsWindow(focus); }},
+        {"ImmGetDefaultIMEWnd", [&] { ::ImmGetDefaultIMEWnd(focus); }},
+        {"SendMessageTimeoutW(WM_IME_CONTROL)", [&] {
+             DWORD_PTR answer = 0;
+             ::SendMessageTimeoutW(imeWindow, WM_IME_CONTROL, 0x0005 /* IMC_GETOPENSTATUS */, 0,
+                                   SMTO_ABORTIFHUNG | SMTO_BLOCK, 50, &answer);
+         }},
     };
     std::printf("%-20s wake-ups per call in this process (%d calls each):", "call cost", kCalls);
     for (const auto& c : calls) std::printf(" %s %.2f;", c.name, perCall(c.call) - reading);

@@ -237,7 +237,7 @@ TEST_F(MainSchedulerPoll, AtRestAnUnchangedTargetCostsOneProbe) {
     EXPECT_EQ(rig.host.targetProbes, 0);
 
     rig.clock.Set(MonoTime{rig.state.lastActivity.sinceOrigin + Ms(60'000)});
-    EXPECT_EQ(Tick(), Calls{"RefreshMode"}) << "tier 2, same target: the mode may change at rest";
+    EXPECT_EQ(Tick(), Calls{"CheckModeAtRest"}) << "tier 2, same target: the mode may change at rest";
     EXPECT_EQ(rig.host.targetProbes, 1);
     rig.host.badgeVisible = false;
     EXPECT_EQ(Tick(), Calls{}) << "tier 2, same target, no badge";

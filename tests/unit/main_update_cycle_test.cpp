@@ -139,6 +139,20 @@ TEST_F(UpdateCycle, NoForegroundWindowHidesAndReleasesTheFocusedElement) {
     EXPECT_EQ(state.mode.LastMode, InputMode::English);
 }
 
+// Each quiet 5 s tick asks the mode; under Wine nearly every call wakes the
+// process, so an unchanged mode must not re-place or redraw the badge.
+TEST_F(UpdateCycle, AtRestOnlyTheImeIsAskedAndTheBadgeRedrawnOnlyOnAChange) {
+    FullUpdate(state);
+    badge.ResetCalls();
+    desktop.ResetCalls();
+    CheckModeAtRest(state);
+    EXPECT_EQ(badge.Calls("MonitorFromPoint") + badge.Calls("VirtualScreen") + badge.Calls("ForegroundWindow"), 0);
+    EXPECT_EQ(desktop.Calls("GuiThreadInfoOf"), 0) << "the rest probe has just read the target";
+    badge.SetKeyToggled(0x14, true);
+    CheckModeAtRest(state);
+    EXPECT_EQ(state.badge.Content.Glyph, u'A') << "Caps Lock turned on at rest";
+}
+
 TEST_F(UpdateCycle, AControlThatTakesNoTextHidesTheBadge) {
     FocusOn(kLabel, Rect{0, 0, 0, 0});
     FullUpdate(state);

@@ -105,7 +105,9 @@ TEST_F(UpdateGuard, ALateAnswerKeepsTheBadge) {
         EXPECT_TRUE(state.badge.Visible);
         EXPECT_EQ(state.badge.LastPosition, shown);
         EXPECT_TRUE(state.lastCaret.Found);
-        if (c.lateRuleDecides) EXPECT_FALSE(state.editabilityVerdict.time.has_value()) << "a late hide was cached";
+        if (c.lateRuleDecides) {
+            EXPECT_FALSE(state.editabilityVerdict.time.has_value()) << "a late hide was cached";
+        }
         EXPECT_FALSE(state.sched.lastFullUpdate.has_value()) << "the next tick would not ask again";
 
         rig.automation.lateEveryUpdate = false;
