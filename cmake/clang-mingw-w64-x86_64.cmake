@@ -31,13 +31,21 @@ set(TESSEL_MINGW_GCC_DIR "${_tessel_gcc_default}" CACHE PATH "MinGW-w64 GCC fold
 if(NOT EXISTS "${TESSEL_MINGW_GCC_DIR}/include/c++")
   message(FATAL_ERROR "libstdc++ for ${TESSEL_MINGW_TRIPLE} not found in '${TESSEL_MINGW_GCC_DIR}': install g++-mingw-w64-x86-64-posix")
 endif()
+# MinGW GCC compares type_info out of line, in libstdc++; clang 14 does not say
+# so to the headers, which then define the comparison inline too, and lld
+# rejects the second definition wherever typeid results are compared.
+set(CMAKE_CXX_FLAGS_INIT "-D__GXX_TYPEINFO_EQUALITY_INLINE=0")
 set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES
     ${TESSEL_MINGW_GCC_DIR}/include/c++
     ${TESSEL_MINGW_GCC_DIR}/include/c++/${TESSEL_MINGW_TRIPLE}
     ${TESSEL_MINGW_GCC_DIR}/include/c++/backward)
 # libstdc++'s posix threads come from winpthreads, which clang's driver does
 # not add; lld takes archives in any order, so the flag may come first.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -L${TESSEL_MINGW_GCC_DIR} -lpthread")
+# DLLs (the test DLLs) link the same way, or the driver finds no libstdc++.
+set(_tessel_link_flags "-fuse-ld=lld -L${TESSEL_MINGW_GCC_DIR} -lpthread")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "${_tessel_link_flags}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${_tessel_link_flags}")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "${_tessel_link_flags}")
 
 set(CMAKE_FIND_ROOT_PATH ${TESSEL_MINGW_SYSROOT})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
