@@ -63,7 +63,8 @@ DWORD STDMETHODCALLTYPE ComCallBound::MessagePending(HTASK, DWORD, DWORD) noexce
         ++cancels_;
     } else if (wakeTimer_ && deadline_) {
         // A timer may fire a little early; the next wake is at the deadline.
-        ::SetTimer(nullptr, wakeTimer_, WakeAfterMs(*deadline_, now), nullptr);
+        if (const UINT_PTR again = ::SetTimer(nullptr, wakeTimer_, WakeAfterMs(*deadline_, now), nullptr))
+            wakeTimer_ = again;
     }
     return static_cast<DWORD>(answer);
 }
