@@ -251,8 +251,11 @@ ImeStatus QueryImeStatus(ImeQueryState& state, const FocusSnapshot& focus, Windo
     Search search(state, services, now, key);
     for (WindowId w : {focus.focus, focus.caret, focus.active, focus.foreground, uiaFocusWindow}) search.AddChain(w);
 
-    std::uint32_t foregroundProcessId = 0;
-    if (focus.foreground != kNoWindow) desktop.WindowThreadProcessId(focus.foreground, &foregroundProcessId);
+    // The snapshot read the foreground's process already; each read is a
+    // round trip to the window manager.
+    std::uint32_t foregroundProcessId = focus.processId;
+    if (foregroundProcessId == 0 && focus.foreground != kNoWindow)
+        desktop.WindowThreadProcessId(focus.foreground, &foregroundProcessId);
 
     CandidateList& list = search.List();
     if (uiaFocusProcessId != 0 && list.Windows.size() < kMaxProcessWindows) {

@@ -40,13 +40,18 @@ HWND SoleImeWindowOf(DWORD threadId) {
 WindowId Win32Ime::DefaultImeWindow(WindowId window) {
     if (!window) return kNoWindow;
     const HWND hwnd = ToHwnd(window);
-    if (HWND ime = ::ImmGetDefaultIMEWnd(hwnd)) return ToWindowId(ime);
     // Some systems (Wine) answer only for windows of the calling process. The
     // IME window of another thread is then found among that thread's own
-    // windows; it answers WM_IME_CONTROL across processes all the same.
+    // windows; it answers WM_IME_CONTROL across processes all the same. Once
+    // found for a thread it is looked for again only when it stops answering.
+    if (lastFound_.thread != 0 && ::GetWindowThreadProcessId(hwnd, nullptr) == lastFound_.thread)
+        return lastFound_.window;
+    if (HWND ime = ::ImmGetDefaultIMEWnd(hwnd)) return ToWindowId(ime);
     const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
     if (thread == 0 || thread == ::GetCurrentThreadId()) return kNoWindow;
-    return ToWindowId(SoleImeWindowOf(thread));
+    const WindowId found = ToWindowId(SoleImeWindowOf(thread));
+    lastFound_ = found ? FoundImeWindow{thread, found} : FoundImeWindow{};
+    return found;
 }
 
 std::optional<std::uintptr_t> Win32Ime::SendImeControl(WindowId imeWindow, std::uintptr_t wParam) {
@@ -54,7 +59,10 @@ std::optional<std::uintptr_t> Win32Ime::SendImeControl(WindowId imeWindow, std::
     DWORD_PTR result = 0;
     LRESULT answered = ::SendMessageTimeoutW(ToHwnd(imeWindow), WM_IME_CONTROL, static_cast<WPARAM>(wParam), 0,
                                              SMTO_BLOCK | SMTO_ABORTIFHUNG, kImeMessageTimeoutMs, &result);
-    if (answered == 0) return std::nullopt;
+    if (answered == 0) {
+        if (imeWindow == lastFound_.window) lastFound_ = FoundImeWindow{};  // gone, or hung: look again
+        return std::nullopt;
+    }
     return static_cast<std::uintptr_t>(result);
 }
 

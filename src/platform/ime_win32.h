@@ -14,6 +14,15 @@ public:
     std::optional<std::uint32_t> ConversionStatus(ImeContextId context) override;
     std::int32_t CompositionString(ImeContextId context, std::uint32_t index, void* buffer,
                                    std::uint32_t bytes) override;
+
+private:
+    // The last IME window found among another thread's windows. Walking them
+    // costs a dozen wineserver round trips; checking that the window found
+    // still lives on that thread costs two.
+    struct FoundImeWindow {
+        std::uint32_t thread = 0;
+        WindowId window = kNoWindow;
+    } lastFound_;
 };
 
 }  // namespace tessel
