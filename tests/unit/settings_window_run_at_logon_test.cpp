@@ -102,12 +102,5 @@ TEST(RunAtLogonApply, WritesTheQuotedPathAndReportsFailures) {
     EXPECT_EQ(reg.writes, 1);
 }
 
-TEST(RunAtLogonApply, ErrorTextNamesTheValueAndTheSystemsReason) {
-    EXPECT_EQ(RunAtLogonErrorText({5, "액세스가 거부되었습니다."}),
-              "Windows 시작 시 실행 설정을 바꾸지 못했습니다.\n\n"
-              "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Tessel\n\n"
-              "액세스가 거부되었습니다. (os error 5)");
-}
-
 }  // namespace
 }  // namespace tessel
