@@ -126,8 +126,9 @@ TEST(ImeModeE2E, AModeSwitchedAtRestShowsWithinTheSlowestPoll) {
     ASSERT_TRUE(WaitFor([&] { return Shows(badge, kEnglish); }, 15s)) << "no English badge beside the editor";
 
     // 15 s without input puts the poll at its slowest; a few seconds more
-    // lets its 5 s ticks settle on the same target.
-    ::Sleep(20'000);
+    // lets its 5 s ticks settle on the same target. The badge turned English
+    // at a tick, so half a period more puts the switch between two ticks.
+    ::Sleep(22'500);
     ASSERT_TRUE(Shows(badge, kEnglish));
     ASSERT_TRUE(Request(editor, 1));
     const auto switched = std::chrono::steady_clock::now();

@@ -308,7 +308,21 @@ void MeasureCallCosts(HWND window) {
     // What one mode check at rest asks: the focus's IME window, and that window whether the IME is open.
     ::GetGUIThreadInfo(thread, &info);
     const HWND focus = info.hwndFocus ? info.hwndFocus : window;
-    const HWND imeWindow = ::ImmGetDefaultIMEWnd(focus);
+    HWND imeWindow = ::ImmGetDefaultIMEWnd(focus);
+    if (!imeWindow) {
+        // Wine answers only within the process: the thread's own "IME" window, as Tessel finds it.
+        ::EnumThreadWindows(
+            thread,
+            [](HWND w, LPARAM found) noexcept -> BOOL {
+                wchar_t cls[8];
+                if (::GetClassNameW(w, cls, 8) == 3 && ::lstrcmpiW(cls, L"IME") == 0) {
+                    *reinterpret_cast<HWND*>(found) = w;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&imeWindow));
+    }
     const struct {
         const char* name;
         std::function<void()> call;
