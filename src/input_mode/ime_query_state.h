@@ -62,6 +62,7 @@ struct HostWindowCache {
 struct ImeQueryState {
     ProbeMethod LastMethod = ProbeMethod::NoMethod;
     WindowId LastSourceWindow = kNoWindow;
+    std::uint32_t LastSourceThread = 0;  // a window keeps its thread for life
     WindowId LastImeWindow = kNoWindow;
     FocusKey LastFocusKey{};
     std::unordered_map<StatusKey, RecentStatusEntry, StatusKeyHash> RecentStatus;

@@ -105,8 +105,9 @@ std::optional<ImeStatus> FastPath(ImeQueryState& state, const ImeQueryServices& 
         }
         auto answer = ProbeImeWindow(s.ime, imeWindow);
         if (!answer) return std::nullopt;
-        const std::uint32_t thread = source ? desktop.WindowThreadProcessId(source, nullptr) : 0;
-        return Record(state, desktop, now, thread, source, *answer);
+        // The search read the source's thread; this path runs on every quiet
+        // poll, where each read is a round trip to the window manager.
+        return Record(state, desktop, now, state.LastSourceThread, source, *answer);
     }
     if (state.LastMethod == ProbeMethod::InputContext) {
         if (source == kNoWindow || !desktop.IsWindow(source)) return std::nullopt;
@@ -184,7 +185,7 @@ private:
         const WindowId imeWindow = s_.ime.DefaultImeWindow(w);
         if (imeWindow != kNoWindow && asked_.insert(imeWindow).second && d.IsWindow(imeWindow)) {
             if (auto answer = ProbeImeWindow(s_.ime, imeWindow)) {
-                Remember(ProbeMethod::ImeWindow, w, imeWindow);
+                Remember(ProbeMethod::ImeWindow, w, thread, imeWindow);
                 return Record(state_, d, now_, thread, w, *answer);
             }
         }
@@ -194,13 +195,14 @@ private:
         if (!context) return std::nullopt;
         const ProbeAnswer answer = ProbeContext(s_.ime, context.Get());
         context.Reset();
-        Remember(ProbeMethod::InputContext, w, kNoWindow);
+        Remember(ProbeMethod::InputContext, w, thread, kNoWindow);
         return Record(state_, d, now_, thread, w, answer);
     }
 
-    void Remember(ProbeMethod method, WindowId source, WindowId imeWindow) {
+    void Remember(ProbeMethod method, WindowId source, std::uint32_t thread, WindowId imeWindow) {
         state_.LastMethod = method;
         state_.LastSourceWindow = source;
+        state_.LastSourceThread = thread;
         state_.LastImeWindow = imeWindow;
         state_.LastFocusKey = key_;
     }
