@@ -21,7 +21,6 @@ namespace tessel {
 namespace {
 
 constexpr Duration kShellHostReuse = Ms(250);
-constexpr int kVkCapital = 0x14;
 // Rounds of owed work run after an update before the rest waits for the poll:
 // a program that delivers a message during every call cannot keep Tessel busy.
 constexpr int kOwedRounds = 2;
@@ -396,16 +395,18 @@ void CheckModeAtRest(AppState& state) {
         const FocusSnapshot& target = *state.lastFullUpdateTarget;
         ImeStatus status = QueryStatus(state, target, state.imeHostWindow, state.imeHostProcessId);
         if (state.taskManagerMode) ApplyTaskbarOverride(status, state.TaskbarReading);
-        const std::optional<InputMode> mode = ClassifyInputMode(status);
-        if (status.Source != StatusSource::Unavailable && mode && *mode == state.mode.LastMode &&
-            *mode == state.badge.Content.Mode &&
-            state.badgePlatform->KeyToggled(kVkCapital) == state.mode.LastCapsLock) {
-            state.mode.UnavailableSince.reset();
-            state.mode.UnavailableReset = false;
+        if (status.Source == StatusSource::Unavailable) {
+            RunFullUpdate(state);
             return true;
         }
-        if (status.Source == StatusSource::Unavailable) RunFullUpdate(state);
-        else Apply(state, target, status, state.lastCaret, state.KeepOutRect);
+        const InputMode drawn = state.badge.Content.Mode;
+        const bool capsLock = state.mode.LastCapsLock;
+        ModeServices services{*state.clock, *state.badgePlatform, *state.sound};
+        const std::optional<InputMode> m =
+            TrackMode(state.mode, state.badge, services, state.settings, state.exeDirectory, status);
+        // The badge already shows this at the caret the probe found unmoved.
+        if (m && !(*m == drawn && state.mode.LastCapsLock == capsLock))
+            Present(state, target, *m, state.mode.LastCapsLock, state.lastCaret, state.KeepOutRect);
         return true;
     });
 }
