@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "e2e/e2e_support_win32.h"
 
@@ -34,21 +36,29 @@ protected:
     void TearDown() override {
         if (CapsLockOn()) PressKey(VK_CAPITAL);
     }
+    // Tessel started with `ini` as its settings file: its badge window, or null.
+    HWND Start(const std::string& ini) {
+        sandbox.WriteFile(L"Tessel.ini", ini);
+        tessel.emplace(sandbox);
+        return tessel->Ready() ? BadgeOf(*tessel) : nullptr;
+    }
+    static bool Becomes(HWND badge, bool visible, std::chrono::milliseconds within) {
+        return WaitFor([&] { return (::IsWindowVisible(badge) != FALSE) == visible; }, within);
+    }
+
+    Sandbox sandbox;
+    std::optional<RunningTessel> tessel;
 };
 
 TEST_F(BadgeChoicesE2E, BadgeStepsAsideAfterThreeSecondsAndCapsLockBringsItBack) {
     Notepad notepad;
     ASSERT_TRUE(notepad.Focus());
-    Sandbox sandbox;
-    sandbox.WriteFile(L"Tessel.ini", std::string(kOldSettings) + "BadgeSeconds=3\r\n");
-    RunningTessel tessel(sandbox);
-    ASSERT_TRUE(tessel.Ready());
-    HWND badge = BadgeOf(tessel);
+    HWND badge = Start(std::string(kOldSettings) + "BadgeSeconds=3\r\n");
     ASSERT_NE(badge, nullptr);
 
-    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(badge) != FALSE; }, 15s)) << "no badge at notepad";
+    ASSERT_TRUE(Becomes(badge, true, 15s)) << "no badge at notepad";
     const Clock::time_point shown = Clock::now();
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(badge); }, 6s)) << "the badge did not step aside";
+    ASSERT_TRUE(Becomes(badge, false, 6s)) << "the badge did not step aside";
     const long long aside = MsSince(shown);
     std::printf("stepped aside %lld ms after it showed\n", aside);
     EXPECT_GE(aside, 2500);
@@ -56,27 +66,22 @@ TEST_F(BadgeChoicesE2E, BadgeStepsAsideAfterThreeSecondsAndCapsLockBringsItBack)
 
     PressKey(VK_CAPITAL);
     const Clock::time_point pressed = Clock::now();
-    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(badge) != FALSE; }, 3s)) << "Caps Lock did not bring it back";
+    ASSERT_TRUE(Becomes(badge, true, 3s)) << "Caps Lock did not bring it back";
     std::printf("back %lld ms after Caps Lock\n", MsSince(pressed));
-    EXPECT_EQ(tessel.Close(), 0);
+    EXPECT_EQ(tessel->Close(), 0);
 }
 
 TEST_F(BadgeChoicesE2E, AListedProgramGetsNoBadgeWhileWordPadStillDoes) {
-    Sandbox sandbox;
-    sandbox.WriteFile(L"Tessel.ini", std::string(kOldSettings) + "ExcludedPrograms= NOTEPAD.exe ; game.exe\r\n");
-    RunningTessel tessel(sandbox);
-    ASSERT_TRUE(tessel.Ready());
-    HWND badge = BadgeOf(tessel);
+    HWND badge = Start(std::string(kOldSettings) + "ExcludedPrograms= NOTEPAD.exe ; game.exe\r\n");
     ASSERT_NE(badge, nullptr);
-
     WordPad wordpad;
     ASSERT_NE(wordpad.Window(), nullptr) << "WordPad did not start";
     ASSERT_TRUE(wordpad.Focus());
-    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(badge) != FALSE; }, 15s)) << "no badge at WordPad";
+    ASSERT_TRUE(Becomes(badge, true, 15s)) << "no badge at WordPad";
 
     Notepad notepad;
     ASSERT_TRUE(notepad.Focus());
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(badge); }, 5s)) << "the badge stayed at a listed program";
+    ASSERT_TRUE(Becomes(badge, false, 5s)) << "the badge stayed at a listed program";
     // Several polls and a keystroke later it is still away.
     PressKey(VK_CAPITAL);
     PressKey(VK_CAPITAL);
@@ -84,27 +89,20 @@ TEST_F(BadgeChoicesE2E, AListedProgramGetsNoBadgeWhileWordPadStillDoes) {
     EXPECT_FALSE(::IsWindowVisible(badge)) << "the badge came back at notepad";
 
     ASSERT_TRUE(wordpad.Focus());
-    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(badge) != FALSE; }, 5s)) << "leaving notepad did not bring it back";
-    EXPECT_EQ(tessel.Close(), 0);
+    EXPECT_TRUE(Becomes(badge, true, 5s)) << "leaving notepad did not bring it back";
+    EXPECT_EQ(tessel->Close(), 0);
 }
 
 TEST_F(BadgeChoicesE2E, ASettingsFileFromBeforeKeepsTheBadgeAlways) {
     Notepad notepad;
     ASSERT_TRUE(notepad.Focus());
-    Sandbox sandbox;
-    sandbox.WriteFile(L"Tessel.ini", kOldSettings);
-    RunningTessel tessel(sandbox);
-    ASSERT_TRUE(tessel.Ready());
-    HWND badge = BadgeOf(tessel);
+    HWND badge = Start(kOldSettings);
     ASSERT_NE(badge, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(badge) != FALSE; }, 15s)) << "no badge at notepad";
-    const Clock::time_point shown = Clock::now();
-    while (MsSince(shown) < 12'000) {
-        ASSERT_TRUE(::IsWindowVisible(badge)) << "the badge left after " << MsSince(shown) << " ms";
-        ::Sleep(250);
-    }
+    ASSERT_TRUE(Becomes(badge, true, 15s)) << "no badge at notepad";
+    // Still there well past the longest badge time.
+    EXPECT_FALSE(Becomes(badge, false, 12s)) << "the badge left";
     EXPECT_EQ(sandbox.ReadFile(L"Tessel.ini"), kOldSettings) << "reading it must not rewrite it";
-    EXPECT_EQ(tessel.Close(), 0);
+    EXPECT_EQ(tessel->Close(), 0);
 }
 
 }  // namespace

@@ -108,6 +108,20 @@ bool ConfirmWithBox(RunningTessel& tessel, HWND settings, bool checked) {
     return WaitFor([&] { return SettingsWindow(tessel) == nullptr; }, 10s);
 }
 
+// One round of the window: opens it, expects the box to show `shown`, sets it
+// to `tick` and presses OK; the Run value after, or nullopt (with a failure
+// recorded) when the window did not open or close.
+std::optional<RunValue> Round(const Sandbox& sandbox, RunningTessel& tessel, LRESULT shown, bool tick) {
+    HWND settings = OpenSettings(sandbox, tessel);
+    if (!settings) {
+        ADD_FAILURE() << "the settings window did not open";
+        return std::nullopt;
+    }
+    EXPECT_EQ(RunBoxState(settings), shown);
+    if (!ConfirmWithBox(tessel, settings, tick)) ADD_FAILURE() << "the settings window did not close";
+    return ReadRunValue();
+}
+
 bool NoMessageBox(RunningTessel& tessel) {
     for (HWND w : WindowsOf(tessel.Proc().Id(), L"#32770"))
         if (::IsWindowVisible(w)) return false;
@@ -120,25 +134,17 @@ TEST(RunAtLogonE2E, TickingWritesThisPathAndUntickingRemovesIt) {
     RunningTessel tessel(sandbox);
     ASSERT_TRUE(tessel.Ready());
 
-    HWND settings = OpenSettings(sandbox, tessel);
-    ASSERT_NE(settings, nullptr);
-    EXPECT_EQ(RunBoxState(settings), BST_UNCHECKED);
-    ASSERT_TRUE(ConfirmWithBox(tessel, settings, true));
-    const auto written = ReadRunValue();
+    const auto written = Round(sandbox, tessel, BST_UNCHECKED, true);
     ASSERT_TRUE(written.has_value()) << "no Run value after ticking";
     EXPECT_EQ(written->type, static_cast<DWORD>(REG_SZ));
     EXPECT_TRUE(SameIgnoringCase(written->text, L"\"" + sandbox.Exe() + L"\""))
         << ::testing::PrintToString(written->text);
     EXPECT_TRUE(NoMessageBox(tessel));
 
-    settings = OpenSettings(sandbox, tessel);
-    ASSERT_NE(settings, nullptr);
-    EXPECT_EQ(RunBoxState(settings), BST_CHECKED);
-    ASSERT_TRUE(ConfirmWithBox(tessel, settings, false));
-    EXPECT_FALSE(ReadRunValue().has_value()) << "the value stayed after unticking";
+    EXPECT_FALSE(Round(sandbox, tessel, BST_CHECKED, false).has_value()) << "the value stayed after unticking";
 
     // Cancel changes nothing, whatever the box shows.
-    settings = OpenSettings(sandbox, tessel);
+    HWND settings = OpenSettings(sandbox, tessel);
     ASSERT_NE(settings, nullptr);
     Ask(::GetDlgItem(settings, kRunAtLogonBox), BM_SETCHECK, BST_CHECKED);
     ::PostMessageW(::GetDlgItem(settings, IDCANCEL), BM_CLICK, 0, 0);
@@ -155,20 +161,12 @@ TEST(RunAtLogonE2E, AnotherCopysValueShowsUncheckedAndIsLeftAlone) {
     RunningTessel tessel(sandbox);
     ASSERT_TRUE(tessel.Ready());
 
-    HWND settings = OpenSettings(sandbox, tessel);
-    ASSERT_NE(settings, nullptr);
-    EXPECT_EQ(RunBoxState(settings), BST_UNCHECKED);
-    ASSERT_TRUE(ConfirmWithBox(tessel, settings, false));
-    auto value = ReadRunValue();
+    auto value = Round(sandbox, tessel, BST_UNCHECKED, false);
     ASSERT_TRUE(value.has_value()) << "another copy's value was removed";
     EXPECT_EQ(value->text, other);
 
     // Ticking takes the value over for this copy.
-    settings = OpenSettings(sandbox, tessel);
-    ASSERT_NE(settings, nullptr);
-    EXPECT_EQ(RunBoxState(settings), BST_UNCHECKED);
-    ASSERT_TRUE(ConfirmWithBox(tessel, settings, true));
-    value = ReadRunValue();
+    value = Round(sandbox, tessel, BST_UNCHECKED, true);
     ASSERT_TRUE(value.has_value());
     EXPECT_TRUE(SameIgnoringCase(value->text, L"\"" + sandbox.Exe() + L"\"")) << ::testing::PrintToString(value->text);
     EXPECT_EQ(tessel.Close(), 0);

@@ -75,8 +75,9 @@ TEST_F(UpdateGuard, AStimulusDuringAnUpdateRunsWhenItEnds) {
     EXPECT_FALSE(state.sched.updateRunning);
 }
 
-// One slow answer is no "no": the badge stays where it was, nothing is cached
-// as a verdict, and the next poll tick asks again with a full update.
+// One slow answer is no "no": the badge stays where it was (after a full
+// update or a caret refresh), nothing is cached as a verdict, and the next
+// poll tick asks again with a full update.
 TEST_F(UpdateGuard, ALateAnswerKeepsTheBadge) {
     struct Case {
         const char* name;
@@ -109,6 +110,8 @@ TEST_F(UpdateGuard, ALateAnswerKeepsTheBadge) {
             EXPECT_FALSE(state.editabilityVerdict.time.has_value()) << "a late hide was cached";
         }
         EXPECT_FALSE(state.sched.lastFullUpdate.has_value()) << "the next tick would not ask again";
+        EXPECT_TRUE(RefreshCaret(state)) << "a late caret refresh fell back to a full update";
+        EXPECT_EQ(state.badge.LastPosition, shown);
 
         rig.automation.lateEveryUpdate = false;
         accessibility.lateWindows.clear();
@@ -116,18 +119,6 @@ TEST_F(UpdateGuard, ALateAnswerKeepsTheBadge) {
         FullUpdate(state);
         EXPECT_TRUE(!state.badge.Visible || !(state.badge.LastPosition == shown)) << "an answer in time still counts";
     }
-}
-
-TEST_F(UpdateGuard, ALateCaretRefreshLeavesTheBadgeWhereItWas) {
-    FocusOn(kWord, kWordPane);
-    accessibility.SetCaret(kWordPane, 300, 200, 220);
-    FullUpdate(state);
-    ASSERT_TRUE(state.badge.Visible);
-    const BadgePosition shown = state.badge.LastPosition;
-    accessibility.lateWindows.insert(kWordPane);
-    EXPECT_TRUE(RefreshCaret(state)) << "fell back to a full update";
-    EXPECT_TRUE(state.badge.Visible);
-    EXPECT_EQ(state.badge.LastPosition, shown);
 }
 
 TEST_F(UpdateGuard, AListedProgramGetsNoBadgeAndNoSound) {

@@ -240,17 +240,24 @@ double MsSince(std::chrono::steady_clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
 
+// A COM apartment, the fake Outlook showing a compose pane, and the thread's
+// registered message filter.
+struct BoundRig {
+    ComApartment com;
+    FakeOutlook fake{L"compose"};
+    SteadyClock steady;
+    ComCallBound bound{steady};
+    bool Ready() { return SUCCEEDED(com.hr) && fake.Ready() && bound.Register(); }
+};
+
 // The registered message filter against an Outlook that hangs 3 s in a member
 // read. The question is given up (cancelled), reported late and not cached;
 // Outlook is not asked again until it answers the ping, or the patience runs out.
 TEST(OutlookAutomationWin32, AHungOutlookIsLateAndLeftAloneUntilItAnswers) {
-    ComApartment com;
-    ASSERT_TRUE(SUCCEEDED(com.hr));
-    FakeOutlook fake(L"compose");
-    ASSERT_TRUE(fake.Ready());
-    SteadyClock steady;
-    ComCallBound bound(steady);
-    ASSERT_TRUE(bound.Register());
+    BoundRig rig;
+    ASSERT_TRUE(rig.Ready());
+    FakeOutlook& fake = rig.fake;
+    ComCallBound& bound = rig.bound;
     testing::FakeClock patience;
     Win32Outlook real;
     real.Bind(&bound, &patience);
@@ -334,13 +341,10 @@ TEST(OutlookAutomationWin32, AHungOutlookIsLateAndLeftAloneUntilItAnswers) {
 // The pane's caret object answers WM_GETOBJECT, then hangs 3 s in accLocation:
 // the read is late and the pane's thread is not asked again until it answers.
 TEST(OutlookAutomationWin32, ACaretObjectThatHangsInItsLocationIsLateAndLeftAlone) {
-    ComApartment com;
-    ASSERT_TRUE(SUCCEEDED(com.hr));
-    FakeOutlook fake(L"compose");
-    ASSERT_TRUE(fake.Ready());
-    SteadyClock steady;
-    ComCallBound bound(steady);
-    ASSERT_TRUE(bound.Register());
+    BoundRig rig;
+    ASSERT_TRUE(rig.Ready());
+    FakeOutlook& fake = rig.fake;
+    ComCallBound& bound = rig.bound;
     Win32Accessibility accessibility;
     accessibility.Bind(&bound);
     const FocusSnapshot s = fake.Show(0);
