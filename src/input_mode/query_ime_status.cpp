@@ -95,14 +95,17 @@ FocusKey MakeFocusKey(const FocusSnapshot& focus, WindowId uiaFocusWindow, std::
     return FocusKey{focus.active, focus.focus, focus.caret, focus.foreground, uiaFocusWindow, uiaFocusProcessId};
 }
 
-std::optional<ImeStatus> FastPath(ImeQueryState& state, const ImeQueryServices& s, MonoTime now) {
+std::optional<ImeStatus> FastPath(ImeQueryState& state, const ImeQueryServices& s, MonoTime now,
+                                  bool windowsUnchanged) {
     Desktop& desktop = s.desktop;
     const WindowId source = state.LastSourceWindow;
     if (state.LastMethod == ProbeMethod::ImeWindow) {
         const WindowId imeWindow = state.LastImeWindow;
-        if (imeWindow == kNoWindow || s.ime.DefaultImeWindow(source) != imeWindow || !desktop.IsWindow(imeWindow)) {
+        if (imeWindow == kNoWindow) return std::nullopt;
+        // At rest each check is a round trip to the window manager every 5 s;
+        // the caller vouches for the windows and a dead IME window fails the send.
+        if (!windowsUnchanged && (s.ime.DefaultImeWindow(source) != imeWindow || !desktop.IsWindow(imeWindow)))
             return std::nullopt;
-        }
         auto answer = ProbeImeWindow(s.ime, imeWindow);
         if (!answer) return std::nullopt;
         // The search read the source's thread; this path runs on every quiet
@@ -229,14 +232,14 @@ ImeStatus FromLayout(std::uint16_t langId) {
 }  // namespace
 
 ImeStatus QueryImeStatus(ImeQueryState& state, const FocusSnapshot& focus, WindowId uiaFocusWindow,
-                         std::uint32_t uiaFocusProcessId, const ImeQueryServices& services) {
+                         std::uint32_t uiaFocusProcessId, const ImeQueryServices& services, bool windowsUnchanged) {
     Desktop& desktop = services.desktop;
     const MonoTime now = services.clock.Now();
     Purge(state, now);
 
     const FocusKey key = MakeFocusKey(focus, uiaFocusWindow, uiaFocusProcessId);
     if (state.LastMethod != ProbeMethod::NoMethod && state.LastFocusKey == key) {
-        if (auto status = FastPath(state, services, now)) return *status;
+        if (auto status = FastPath(state, services, now, windowsUnchanged)) return *status;
     }
     // The remembered source failed or belongs to another focus; whatever the
     // full search finds replaces it.

@@ -26,7 +26,11 @@ struct ImeQueryServices {
 
 // Reads the IME status of the thread that serves the focus described by
 // `focus`, `uiaFocusWindow` and `uiaFocusProcessId` (both may be 0).
+// `windowsUnchanged`: the caller has just seen the focus windows as they were
+// at the last answer, so the remembered IME window is asked without checking
+// its source again (a window gone since fails the question and the search runs).
 ImeStatus QueryImeStatus(ImeQueryState& state, const FocusSnapshot& focus, WindowId uiaFocusWindow,
-                         std::uint32_t uiaFocusProcessId, const ImeQueryServices& services);
+                         std::uint32_t uiaFocusProcessId, const ImeQueryServices& services,
+                         bool windowsUnchanged = false);
 
 }  // namespace tessel

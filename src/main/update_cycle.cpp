@@ -42,9 +42,10 @@ void SetEventTarget(AppState& state, std::uint32_t processId) {
     if (state.coalescer) state.coalescer->SetEventTargetProcessId(processId);
 }
 
-ImeStatus QueryStatus(AppState& state, const FocusSnapshot& snapshot, WindowId hostWindow, std::uint32_t hostPid) {
+ImeStatus QueryStatus(AppState& state, const FocusSnapshot& snapshot, WindowId hostWindow, std::uint32_t hostPid,
+                      bool windowsUnchanged = false) {
     ImeQueryServices services{*state.desktop, *state.ime, *state.clock, state.processes};
-    return QueryImeStatus(state.imeQuery, snapshot, hostWindow, hostPid, services);
+    return QueryImeStatus(state.imeQuery, snapshot, hostWindow, hostPid, services, windowsUnchanged);
 }
 
 // Shows the badge for `mode` at the caret unless it has stepped aside and
@@ -393,7 +394,8 @@ void CheckModeAtRest(AppState& state) {
             return true;
         }
         const FocusSnapshot& target = *state.lastFullUpdateTarget;
-        ImeStatus status = QueryStatus(state, target, state.imeHostWindow, state.imeHostProcessId);
+        // The scheduler's probe has just found these windows and the caret as they were.
+        ImeStatus status = QueryStatus(state, target, state.imeHostWindow, state.imeHostProcessId, true);
         if (state.taskManagerMode) ApplyTaskbarOverride(status, state.TaskbarReading);
         if (status.Source == StatusSource::Unavailable) {
             RunFullUpdate(state);

@@ -113,6 +113,23 @@ TEST_F(ImeQueryEditorTest, FastPathAsksTheRememberedImeWindowOnly) {
     EXPECT_EQ(ime.Calls(ImeCall::SendImeControl), 1);
 }
 
+TEST_F(ImeQueryEditorTest, AtRestTheRememberedImeWindowIsAskedWithoutCheckingItsSource) {
+    AddImeWindow(90, 7, 70, {10, 11}, {.open = 1, .conversion = 1});
+    Query(focus);
+    ResetCalls();
+    ime.ImeWindow(90).conversion = 0;
+    EXPECT_EQ(ClassifyInputMode(QueryImeStatus(state, focus, kNoWindow, 0, services, true)), InputMode::English);
+    EXPECT_EQ(ime.Calls(ImeCall::SendImeControl), 2);
+    EXPECT_EQ(ime.Calls(ImeCall::DefaultImeWindow), 0);
+    EXPECT_EQ(desktop.Calls("IsWindow"), 0);
+
+    // Gone since: the failed question sends the query on to the search.
+    desktop.Window(90).exists = false;
+    ime.SetContext(11, {.open = true, .conversion = 0x1});
+    EXPECT_EQ(QueryImeStatus(state, focus, kNoWindow, 0, services, true), (ImeStatus{1, 0x0412, StatusSource::Live, true}));
+    EXPECT_EQ(state.LastMethod, ProbeMethod::InputContext);
+}
+
 TEST_F(ImeQueryEditorTest, ChangedFocusKeyRunsAFullSearch) {
     AddImeWindow(90, 7, 70, {10, 11}, {.open = 1, .conversion = 1});
     Query(focus);
