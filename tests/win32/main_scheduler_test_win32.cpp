@@ -77,6 +77,22 @@ protected:
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         }
     }
+    // Presses and releases `vk` through SendInput while the window takes raw input.
+    void PressUnderRawInput(WORD vk, DWORD pumpMs) {
+        RAWINPUTDEVICE device{0x01, 0x06, RIDEV_INPUTSINK, window};
+        ASSERT_TRUE(RegisterRawInputDevices(&device, 1, sizeof(device)));
+        ShowWindow(window, SW_SHOW);
+        SetForegroundWindow(window);
+        Pump(100);
+        INPUT inputs[2]{};
+        inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+        inputs[0].ki.wVk = inputs[1].ki.wVk = vk;
+        inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        EXPECT_EQ(SendInput(2, inputs, sizeof(INPUT)), 2u);
+        Pump(pumpMs);
+        RAWINPUTDEVICE remove{0x01, 0x06, RIDEV_REMOVE, nullptr};
+        RegisterRawInputDevices(&remove, 1, sizeof(remove));
+    }
     HWND window = nullptr;
     Received received;
 };
@@ -97,19 +113,7 @@ TEST_F(MainSchedulerWin32, ForegroundBurstReachesTheWindowAsOnePendingMessage) {
 }
 
 TEST_F(MainSchedulerWin32, InjectedKeyDownIsReadFromTheRawInputPacket) {
-    RAWINPUTDEVICE device{0x01, 0x06, RIDEV_INPUTSINK, window};
-    ASSERT_TRUE(RegisterRawInputDevices(&device, 1, sizeof(device)));
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
-    Pump(100);
-    INPUT inputs[2]{};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = 0x4B;  // K
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ASSERT_EQ(SendInput(2, inputs, sizeof(INPUT)), 2u);
-    Pump(300);
-    RAWINPUTDEVICE remove{0x01, 0x06, RIDEV_REMOVE, nullptr};
-    RegisterRawInputDevices(&remove, 1, sizeof(remove));
+    PressUnderRawInput(0x4B, 300);  // K
     if (received.keyDowns == 0 && received.unreadable == 0)
         TESSEL_SKIP_OUTSIDE_CI("no raw input for injected keys here");
     EXPECT_EQ(received.unreadable, 0);
@@ -121,19 +125,7 @@ TEST_F(MainSchedulerWin32, InjectedKeyDownIsReadFromTheRawInputPacket) {
 // A Japanese keyboard's 半角/全角 key arrives as VK_DBE_SBCSCHAR (0xF3); it
 // must arm the key check like the Hangul key does.
 TEST_F(MainSchedulerWin32, JapaneseModeKeyArmsTheKeyCheck) {
-    RAWINPUTDEVICE device{0x01, 0x06, RIDEV_INPUTSINK, window};
-    ASSERT_TRUE(RegisterRawInputDevices(&device, 1, sizeof(device)));
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
-    Pump(100);
-    INPUT inputs[2]{};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = 0xF3;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ASSERT_EQ(SendInput(2, inputs, sizeof(INPUT)), 2u);
-    Pump(200);
-    RAWINPUTDEVICE remove{0x01, 0x06, RIDEV_REMOVE, nullptr};
-    RegisterRawInputDevices(&remove, 1, sizeof(remove));
+    PressUnderRawInput(0xF3, 200);
     if (received.keyDowns == 0 && received.unreadable == 0)
         TESSEL_SKIP_OUTSIDE_CI("no raw input for injected keys here");
     ASSERT_EQ(received.lastKey.virtualKey, 0xF3);
