@@ -80,12 +80,20 @@ void BeginSources(AppState& state) {
     state.automation->BeginUpdate();
     state.accessibility->BeginUpdate();
     state.outlook->BeginUpdate();
+    state.ime->BeginUpdate();
 }
 
 // Some other program did not answer in time during this update: what it did
 // not say is unknown, not "no".
 bool AnswerLate(const AppState& state) {
     return state.automation->Late() || state.accessibility->Late() || state.outlook->Late();
+}
+
+// No IME answered, and one of them only because it was busy: the mode is
+// unknown for now. (An IME window that timed out while another answered
+// leaves a mode that counts.)
+bool ModeLate(const AppState& state, const ImeStatus& status) {
+    return status.Source == StatusSource::Unavailable && (state.ime->Late() || AnswerLate(state));
 }
 
 // A late update keeps the badge, its place and its mode as they are, caches
@@ -240,11 +248,13 @@ void RunFullUpdate(AppState& state) {
     }
     if (state.taskManagerMode) ApplyTaskbarOverride(status, state.TaskbarReading);
 
-    if (status.Source == StatusSource::Unavailable && AnswerLate(state)) {
+    if (ModeLate(state, status)) {
         KeepForLate(state);
         return;
     }
     if (status.Source == StatusSource::Unavailable) {
+        // The rest probe would see nothing change: ask the IME again at the next tick.
+        state.lastFullUpdateTarget.reset();
         state.lastCaret = CaretInfo{};
         state.badge.NearTop = false;
         state.KeepOutRect.reset();
@@ -290,6 +300,10 @@ void RunRefreshMode(AppState& state) {
     FocusSnapshot snapshot = TakeFocusSnapshot(*state.desktop);
     ImeStatus status = QueryStatus(state, snapshot, state.imeHostWindow, state.imeHostProcessId);
     if (state.taskManagerMode) ApplyTaskbarOverride(status, state.TaskbarReading);
+    if (ModeLate(state, status)) {
+        KeepForLate(state);
+        return;
+    }
     if (status.Source == StatusSource::Unavailable) {
         RunFullUpdate(state);
         return;
@@ -397,6 +411,10 @@ void CheckModeAtRest(AppState& state) {
         // The scheduler's probe has just found these windows and the caret as they were.
         ImeStatus status = QueryStatus(state, target, state.imeHostWindow, state.imeHostProcessId, true);
         if (state.taskManagerMode) ApplyTaskbarOverride(status, state.TaskbarReading);
+        if (ModeLate(state, status)) {
+            KeepForLate(state);
+            return true;
+        }
         if (status.Source == StatusSource::Unavailable) {
             RunFullUpdate(state);
             return true;

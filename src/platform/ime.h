@@ -45,6 +45,11 @@ public:
     // position for kGcsCursorPos, or a negative error.
     virtual std::int32_t CompositionString(ImeContextId context, std::uint32_t index, void* buffer,
                                            std::uint32_t bytes) = 0;
+    // One update of the badge begins.
+    virtual void BeginUpdate() noexcept {}
+    // Since BeginUpdate an IME window did not answer in time (its thread is
+    // busy or hung): the mode is unknown for now, which is not "no IME".
+    virtual bool Late() const noexcept { return false; }
 };
 
 // Owns an input context obtained with Ime::GetContext and releases it once.

@@ -60,6 +60,10 @@ std::optional<std::uintptr_t> Win32Ime::SendImeControl(WindowId imeWindow, std::
     LRESULT answered = ::SendMessageTimeoutW(ToHwnd(imeWindow), WM_IME_CONTROL, static_cast<WPARAM>(wParam), 0,
                                              SMTO_BLOCK | SMTO_ABORTIFHUNG, kImeMessageTimeoutMs, &result);
     if (answered == 0) {
+        // A window gone or one we may not send to is a "no"; anything else
+        // (a time-out, a thread Windows sees as hung) may answer next time.
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_INVALID_WINDOW_HANDLE && error != ERROR_ACCESS_DENIED) late_ = true;
         if (imeWindow == lastFound_.window) lastFound_ = FoundImeWindow{};  // gone, or hung: look again
         return std::nullopt;
     }

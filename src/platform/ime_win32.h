@@ -14,8 +14,11 @@ public:
     std::optional<std::uint32_t> ConversionStatus(ImeContextId context) override;
     std::int32_t CompositionString(ImeContextId context, std::uint32_t index, void* buffer,
                                    std::uint32_t bytes) override;
+    void BeginUpdate() noexcept override { late_ = false; }
+    bool Late() const noexcept override { return late_; }
 
 private:
+    bool late_ = false;
     // The last IME window found among another thread's windows. Walking them
     // costs a dozen wineserver round trips; checking that the window found
     // still lives on that thread costs two.

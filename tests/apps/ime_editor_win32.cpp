@@ -12,6 +12,7 @@
 //                wParam 2  open it in alphanumeric conversion
 //                returns 1 when the open status was set
 //   WM_APP + 21            returns the thread's keyboard layout (HKL)
+//   WM_APP + 22, wParam N  (posted) the thread is busy for N milliseconds
 // The thread's IME window answers WM_IME_CONTROL open-status and
 // conversion-mode queries from the input context, as Windows' IME window
 // does. Wine 8's answers 0 to every such query until the IME is first opened
@@ -28,6 +29,7 @@ namespace {
 
 constexpr UINT kSetImeMessage = WM_APP + 20;
 constexpr UINT kLayoutMessage = WM_APP + 21;
+constexpr UINT kBusyMessage = WM_APP + 22;
 constexpr WPARAM kImcGetConversionMode = 0x0001;
 constexpr WPARAM kImcGetOpenStatus = 0x0005;
 
@@ -66,6 +68,9 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return SetIme(wParam);
         case kLayoutMessage:
             return reinterpret_cast<LRESULT>(::GetKeyboardLayout(0));
+        case kBusyMessage:
+            ::Sleep(static_cast<DWORD>(wParam));
+            return 0;
         default:
             return tessel::testing::FrameOf(g_edit, false, window, message, wParam, lParam);
     }

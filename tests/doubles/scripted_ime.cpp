@@ -50,12 +50,14 @@ std::optional<std::uintptr_t> ScriptedIme::SendImeControl(WindowId imeWindow, st
     if (it == imeWindows_.end()) return std::nullopt;
     const ScriptedImeWindow& w = it->second;
     if (wParam == kImcGetOpenStatus) {
-        if (!w.answersOpen) return std::nullopt;
-        return w.open;
+        if (w.answersOpen) return w.open;
+        late = true;
+        return std::nullopt;
     }
     if (wParam == kImcGetConversionMode) {
-        if (!w.answersConversion) return std::nullopt;
-        return w.conversion;
+        if (w.answersConversion) return w.conversion;
+        late = true;
+        return std::nullopt;
     }
     return std::nullopt;
 }

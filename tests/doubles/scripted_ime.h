@@ -66,6 +66,8 @@ public:
     // Releases of a context that was not outstanding, or with the wrong window.
     int BadReleases() const { return badReleases_; }
     void ResetCalls();
+    // Set when an existing IME window left a message unanswered (it timed out).
+    bool late = false;
 
     // --- Ime ---
     WindowId DefaultImeWindow(WindowId window) override;
@@ -76,6 +78,8 @@ public:
     std::optional<std::uint32_t> ConversionStatus(ImeContextId context) override;
     std::int32_t CompositionString(ImeContextId context, std::uint32_t index, void* buffer,
                                    std::uint32_t bytes) override;
+    void BeginUpdate() noexcept override { late = false; }
+    bool Late() const noexcept override { return late; }
 
 private:
     bool WindowExists(WindowId window) const;

@@ -121,6 +121,32 @@ TEST_F(UpdateGuard, ALateAnswerKeepsTheBadge) {
     }
 }
 
+// An IME that is busy is late too: the badge keeps its mode. One that cannot
+// be read at all hides the badge, and the next tick asks again.
+TEST_F(UpdateGuard, ABusyImeKeepsTheModeAndAnUnreadableOneIsAskedAgain) {
+    constexpr WindowId kIme = 0x1FF;
+    desktop.AddWindow(kIme, MakeWindow(u"IME", kNoWindow, kThread, kPid, Rect{}));
+    desktop.SetLayout(kThread, 0x04120412);
+    rig.ime.SetDefaultImeWindow(kEdit, kIme);
+    rig.ime.SetImeWindow(kIme, {.open = 1, .conversion = 1});
+    FullUpdate(state);
+    ASSERT_TRUE(state.badge.Visible);
+    ASSERT_EQ(state.badge.Content.Mode, InputMode::Korean);
+
+    rig.ime.ImeWindow(kIme).answersOpen = false;
+    rig.clock.AdvanceMs(500);  // past the reuse of a recent answer
+    FullUpdate(state);
+    EXPECT_TRUE(state.badge.Visible);
+    EXPECT_EQ(state.badge.Content.Mode, InputMode::Korean);
+    EXPECT_FALSE(state.sched.lastFullUpdate.has_value()) << "the next tick would not ask again";
+
+    desktop.Window(kIme).exists = false;
+    rig.clock.AdvanceMs(500);
+    FullUpdate(state);
+    EXPECT_FALSE(state.badge.Visible);
+    EXPECT_FALSE(AppSchedulerHost(state).TargetUnchangedSinceFullUpdate()) << "the tick at rest would not ask again";
+}
+
 TEST_F(UpdateGuard, AListedProgramGetsNoBadgeAndNoSound) {
     state.settings.PlaySounds = true;
     state.settings.ExcludedPrograms = {"game.exe", "notepad.exe"};

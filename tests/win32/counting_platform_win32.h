@@ -132,6 +132,8 @@ public:
     std::optional<std::uintptr_t> SendImeControl(WindowId w, std::uintptr_t wp) override {
         return c_.Count("SendMessageTimeoutW"), real_.SendImeControl(w, wp);
     }
+    void BeginUpdate() noexcept override { real_.BeginUpdate(); }
+    bool Late() const noexcept override { return real_.Late(); }
     ImeContextId GetContext(WindowId w) override { return c_.Count("ImmGetContext"), real_.GetContext(w); }
     bool ReleaseContext(WindowId w, ImeContextId x) override {
         return c_.Count("ImmReleaseContext"), real_.ReleaseContext(w, x);

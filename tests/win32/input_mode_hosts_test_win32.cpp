@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ namespace tessel {
 namespace {
 
 constexpr UINT kSetImeMessage = WM_APP + 20;  // ime_editor's request: 0 close, 1 open in Hangul
+constexpr UINT kBusyMessage = WM_APP + 22;    // and: be busy for wParam ms
 
 std::wstring BuildDirectory() {
     wchar_t path[MAX_PATH];
@@ -197,6 +199,26 @@ TEST(ImeAdapterLive, AnotherProcesssImeWindowIsFoundThroughItsThreadAndAnswers) 
     EXPECT_EQ(openStatus(), std::optional<std::uintptr_t>(1));
     ASSERT_EQ(::SendMessageW(editor.Window(), kSetImeMessage, 0, 0), 1);
     EXPECT_EQ(openStatus(), std::optional<std::uintptr_t>(0));
+}
+
+// A busy program's IME window has not answered yet: late. A gone one never will.
+TEST(ImeAdapterLive, ABusyImeWindowIsLateAndAGoneOneIsNot) {
+    std::optional<Editor> editor(std::in_place, L"ime_editor.exe");
+    ASSERT_NE(editor->Edit(), nullptr);
+    Win32Ime ime;
+    const WindowId imeWindow = ime.DefaultImeWindow(ToWindowId(editor->Edit()));
+    ASSERT_NE(imeWindow, kNoWindow);
+
+    ::PostMessageW(editor->Window(), kBusyMessage, 1000, 0);
+    ::Sleep(100);
+    ime.BeginUpdate();
+    EXPECT_EQ(ime.SendImeControl(imeWindow, kImcGetOpenStatus), std::nullopt);
+    EXPECT_TRUE(ime.Late());
+
+    editor.reset();
+    ime.BeginUpdate();
+    EXPECT_EQ(ime.SendImeControl(imeWindow, kImcGetOpenStatus), std::nullopt);
+    EXPECT_FALSE(ime.Late());
 }
 
 TEST(ImeAdapterLive, ThreadWithoutAnImeWindowHasNone) {
