@@ -21,7 +21,7 @@ void AppSchedulerHost::InvalidateCaretCaches() {
 void AppSchedulerHost::TickTopmostCountdown() {
     if (!state_.badgePlatform) return;
     tessel::TickTopmostCountdown(state_.badge, *state_.badgePlatform, [this] {
-        tessel::InvalidateCaretCaches(state_);
+        InvalidateCaretCaches();
         RequestFullUpdate(state_.sched);
     });
 }
@@ -43,8 +43,11 @@ bool AppSchedulerHost::ReadTaskbarIndicator() { return tessel::ReadTaskbarIndica
 
 bool AppSchedulerHost::TaskManagerMode() const { return state_.taskManagerMode; }
 void AppSchedulerHost::SwitchOffTaskManagerMode() { state_.taskManagerMode = false; }
-// A badge stepped aside still follows its caret and mode, so it is polled as if shown.
-bool AppSchedulerHost::BadgeVisible() const { return state_.badge.Visible || state_.presence.steppedAside; }
+// A badge stepped aside still follows its caret and mode, so it is polled as if
+// shown, until an update finds no caret to follow.
+bool AppSchedulerHost::BadgeVisible() const {
+    return state_.badge.Visible || (state_.presence.steppedAside && state_.lastCaret.Found);
+}
 bool AppSchedulerHost::LastCaretFound() const { return state_.lastCaret.Found; }
 bool AppSchedulerHost::BadgeDrawnModeIsNone() const { return state_.badge.Content.Mode == InputMode::None; }
 bool AppSchedulerHost::ShutdownDone() const { return state_.shutdownDone; }

@@ -190,6 +190,14 @@ static LRESULT HandleMainWindowMessage(HWND window, UINT message, WPARAM wParam,
     AppState* state = StateOf(window);
     if (!state) return ::DefWindowProcW(window, message, wParam, lParam);
 
+    // The icon's callbacks are sent, so they arrive while an update waits on
+    // another program: a menu, the settings window or an exit begun there
+    // would run inside it. They come back once it has ended.
+    if ((message == kWmTrayNotify || message == kWmShowSettings || message == WM_COMMAND) && UpdateRunning(*state)) {
+        ::PostMessageW(window, message, wParam, lParam);
+        return 0;
+    }
+
     if (state->taskbarCreatedMessage != 0 && message == state->taskbarCreatedMessage) {
         // After the session's end the icon stays gone: there is no icon
         // handle left to show.

@@ -187,6 +187,11 @@ InputHost ExamineShellSurface(AppState& state, const FocusSnapshot& snapshot, st
     return {shell.uiaFocusWindow, shell.uiaFocusProcessId};
 }
 
+bool Excluded(AppState& state, const FocusSnapshot& snapshot) {
+    return state.processes && ProcessExcluded(state.imageNames, *state.processes, state.settings.ExcludedPrograms,
+                                              snapshot.processId, snapshot.foreground);
+}
+
 // One update, begun by the caller.
 void RunFullUpdate(AppState& state) {
     Desktop& desktop = *state.desktop;
@@ -205,8 +210,7 @@ void RunFullUpdate(AppState& state) {
     }
 
     // A program the user listed keeps its own screen: no badge, no sound.
-    if (state.processes && ProcessExcluded(state.imageNames, *state.processes, state.settings.ExcludedPrograms,
-                                           snapshot.processId, snapshot.foreground)) {
+    if (Excluded(state, snapshot)) {
         Hide(state);
         return;
     }
@@ -298,6 +302,11 @@ void RunRefreshMode(AppState& state) {
         return;
     }
     FocusSnapshot snapshot = TakeFocusSnapshot(*state.desktop);
+    // A key can come before the event of a switch to a listed program.
+    if (Excluded(state, snapshot)) {
+        RunFullUpdate(state);
+        return;
+    }
     ImeStatus status = QueryStatus(state, snapshot, state.imeHostWindow, state.imeHostProcessId);
     if (state.taskManagerMode) ApplyTaskbarOverride(status, state.TaskbarReading);
     if (ModeLate(state, status)) {
@@ -320,6 +329,10 @@ bool RunRefreshCaret(AppState& state) {
     }
     InvalidateTargetMemo(state.caretLocator.targetMemo);
     FocusSnapshot snapshot = TakeFocusSnapshot(*state.desktop);
+    if (Excluded(state, snapshot)) {
+        RunFullUpdate(state);
+        return false;
+    }
     CaretLocation location = Locate(state, snapshot, CompositionCells(mode));
     if (AnswerLate(state)) {
         // The badge stays where the caret was last seen.

@@ -157,10 +157,10 @@ std::optional<std::string> ReadText(HWND window, int id) {
     return Narrow(buffer);
 }
 
-void ShowRunAtLogonError(const AppState& state, const RegistryError& error) {
+void ShowRunAtLogonError(HWND window, const RegistryError& error) {
     const std::wstring text = Wide(RunAtLogonErrorText(error));
     const std::wstring caption = Wide(kRunAtLogonErrorCaption);
-    MessageBoxW(ToHwnd(state.mainWindow), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(window, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
 }  // namespace
@@ -189,11 +189,13 @@ bool ApplySettingsWindow(AppState& state, HWND window) {
     form.programsText = ReadText(window, kIdExcludedPrograms);
     ApplySettingsForm(state.settings, form);
 
-    SaveSettingsReportingFailure(state.SettingsFilePath, state.settings, state.mainWindow);
+    // The boxes belong to this window: while one shows, a second 확인 cannot
+    // save again and close the window under it.
+    SaveSettingsReportingFailure(state.SettingsFilePath, state.settings, ToWindowId(window));
     // Saved whatever happens here: the registry has its own failure box.
     if (GetDlgItem(window, kIdRunAtLogon)) {
         if (auto error = ApplyRunAtLogon(RegistrationOf(state), ReadCheck(window, kIdRunAtLogon)))
-            ShowRunAtLogonError(state, *error);
+            ShowRunAtLogonError(window, *error);
     }
     ForgetLastMode(state);
     return true;

@@ -391,7 +391,13 @@ TEST(TraySettingsE2E, FailedSaveShowsTheErrorBoxAndKeepsTheNewValue) {
     HWND settings = OpenSettingsBySecondStart(sandbox, tessel);
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(Ask(::GetDlgItem(settings, kPlaySoundsBox), BM_GETCHECK), BST_CHECKED);
-    Click(settings, IDCANCEL);
+    // 확인 fails alike; its box holds the settings window until dismissed.
+    Click(settings, IDOK);
+    box = WaitForMessageBox(tessel);
+    ASSERT_NE(box, nullptr) << "no save error box after 확인";
+    EXPECT_EQ(::GetWindow(box, GW_OWNER), settings);
+    EXPECT_FALSE(::IsWindowEnabled(settings)) << "a second 확인 could save again under the box";
+    ASSERT_TRUE(DismissBox(tessel, box));
     ASSERT_TRUE(WaitFor([&] { return SettingsWindow(tessel) == nullptr; }, 10s));
 
     // With the obstacle gone, the next toggle turns it off and saves that.

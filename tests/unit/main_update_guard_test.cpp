@@ -64,6 +64,8 @@ TEST_F(UpdateGuard, AStimulusDuringAnUpdateRunsWhenItEnds) {
         const int before = accessibility.Reads(kWordPane);
         FocusOn(kFrame, kEdit, Rect{50, 10, 51, 26});  // the user moved on meanwhile
         host.InvalidateCaretCaches();
+        state.badge.TopmostCountdown = 2;  // a topmost check falls due as well
+        host.TickTopmostCountdown();
         host.FullUpdate();
         readsInside = accessibility.Reads(kWordPane) - before;
         EXPECT_EQ(state.caretLocator.targetMemo.stateWord, TargetMemo::kValid) << "caches pulled mid-update";
@@ -159,8 +161,10 @@ TEST_F(UpdateGuard, AListedProgramGetsNoBadgeAndNoSound) {
     state.settings.ExcludedPrograms = {"game.exe"};
     FullUpdate(state);
     EXPECT_TRUE(state.badge.Visible) << "not on the list";
-
     state.settings.ExcludedPrograms = {"notepad.exe"};
+    RefreshMode(state);  // a key checked before the switch's own update
+    EXPECT_FALSE(state.badge.Visible);
+
     rig.processes.imageNamesUnreadable = true;
     FocusOn(kFrame, kLabel);  // a new target, then back: the cache is keyed by window as well
     state.imageNames = ImageNameCache{};
@@ -229,6 +233,11 @@ TEST_F(UpdateGuard, ABadgeThatSteppedAsideReturnsOnCapsLockNotOnCaretMoves) {
     EXPECT_TRUE(state.badge.Visible);
     EXPECT_EQ(state.badge.Content.Glyph, u'A');
     EXPECT_TRUE(BadgeTimerRunning());
+
+    OnBadgeTimer(state);
+    FocusOn(kFrame, kLabel);  // nothing to type in: nothing to follow either
+    FullUpdate(state);
+    EXPECT_FALSE(host.BadgeVisible()) << "polled as if shown with no caret";
 }
 
 }  // namespace

@@ -71,6 +71,19 @@ TEST_F(MainWindowWin32, AThrowingHandlerGetsTheDefaultAnswerAndEventsKeepComing)
     EXPECT_FALSE(rig.coalescer.NotifyPosted()) << "the next WinEvent could never post again";
 }
 
+// Sent while an update waits on another program: the menu or window it would
+// open waits for the update to end.
+TEST_F(MainWindowWin32, TheIconsRequestsWaitForTheRunningUpdate) {
+    rig.state.sched.updateRunning = true;
+    for (UINT message : {kWmTrayNotify, kWmShowSettings, static_cast<UINT>(WM_COMMAND)}) {
+        EXPECT_EQ(Send(message, 1, 2), 0);
+        MSG later{};
+        EXPECT_TRUE(::PeekMessageW(&later, window, message, message, PM_REMOVE)) << message;
+        EXPECT_EQ(later.wParam, 1u);
+        EXPECT_EQ(later.lParam, 2);
+    }
+}
+
 TEST_F(MainWindowWin32, ShutdownRemovesTheHooksAndRawInput) {
     rig.state.mainWindow = ToWindowId(window);
     rig.state.badge.BadgeWindow = kNoWindow;
