@@ -127,8 +127,11 @@ OutlookValue Win32Outlook::Read(const OutlookRef& object, std::u16string_view me
     ClearedVariant result;
     if (!Succeeded(Bounded(question_, [&] {
             return dispatch->Invoke(id, kIidNull, 0, flags, &none, &result.v, nullptr, nullptr);
-        })))
+        }))) {
+        // An object that came too late is released all the same, which is a call into Outlook too.
+        Bounded(question_, [&] { return ::VariantClear(&result.v); });
         return value;
+    }
 
     VARIANT& v = result.v;
     switch (V_VT(&v)) {

@@ -42,6 +42,9 @@ std::optional<AccessibleBox> Win32Accessibility::CaretLocation(WindowId window) 
         return std::nullopt;
     }
 
+    // One budget for the whole read: the window's answer, then the calls the
+    // message filter bounds (making the caret object, asking it, releasing it).
+    ComQuestion question(bound_, kCaretObjectCallBudget);
     // SMTO_BLOCK: no other sent message (a WinEvent, a tray click) re-enters
     // Tessel while it waits for the answer.
     DWORD_PTR answer = 0;
@@ -54,9 +57,7 @@ std::optional<AccessibleBox> Win32Accessibility::CaretLocation(WindowId window) 
     const auto result = static_cast<LRESULT>(answer);
     if (result < 0) return std::nullopt;
 
-    // From here the caret object is a proxy into the application: making it,
-    // asking it and releasing it are calls that the message filter bounds.
-    ComQuestion question(bound_, kCaretObjectCallBudget);
+    // From here the caret object is a proxy into the application.
     std::optional<AccessibleBox> box;
     std::optional<HRESULT> givenUp;
     // A call cancelled for time, or answered only after the deadline (Wine

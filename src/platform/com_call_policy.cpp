@@ -26,7 +26,7 @@ std::uint32_t WakeAfterMs(MonoTime deadline, MonoTime now) noexcept {
     if (now >= deadline) return kShortestTimerMs;
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline.sinceOrigin - now.sinceOrigin).count();
     // Deadlines are fractions of a second; a far one is clamped, not wrapped.
-    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(left, kShortestTimerMs, 60'000));
+    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(left + kTimerTickMs, kShortestTimerMs, 60'000));
 }
 
 }  // namespace tessel

@@ -20,6 +20,9 @@ inline constexpr Duration kOutlookQuestionBudget = Ms(300);
 inline constexpr std::uint32_t kBusyRetryMs = 100;
 // SetTimer rounds shorter periods up to this (USER_TIMER_MINIMUM).
 inline constexpr std::uint32_t kShortestTimerMs = 10;
+// A timer counts in system ticks (about 15.6 ms) and may fire up to one of
+// them early; a wake that comes early finds the call not yet overdue.
+inline constexpr std::uint32_t kTimerTickMs = 16;
 
 // What waits in the GUI thread's queue when COM consults the filter.
 enum class PendingMessage : std::uint8_t {
@@ -47,8 +50,9 @@ WhilePending OnMessagePending(const OptionalTime& deadline, MonoTime now, Pendin
 // or a call without a deadline, is not retried (COM's own default).
 std::optional<std::uint32_t> RetryRejected(const OptionalTime& deadline, MonoTime now, bool busy) noexcept;
 
-// The wake timer's period, so that it fires once the deadline has come:
-// the time left rounded up to whole milliseconds, at least the shortest period.
+// The wake timer's period, so that it fires once the deadline has come: the
+// time left rounded up to whole milliseconds and one tick more, at least the
+// shortest period.
 std::uint32_t WakeAfterMs(MonoTime deadline, MonoTime now) noexcept;
 
 }  // namespace tessel

@@ -73,9 +73,9 @@ TEST(ComCallPolicy, TheWakeTimerFiresAtTheDeadlineNotBefore) {
         std::uint32_t ms;
     };
     const Case cases[] = {
-        {Ms(150), 150},
-        {Ms(150) - Duration(1), 150},  // rounded up: an early wake would not cancel
-        {Ms(3), kShortestTimerMs},
+        {Ms(150), 150 + kTimerTickMs},
+        {Ms(150) - Duration(1), 150 + kTimerTickMs},  // rounded up: an early wake would not cancel
+        {Ms(3), 3 + kTimerTickMs},
         {Ms(0), kShortestTimerMs},
         {-Ms(50), kShortestTimerMs},  // already past: wake as soon as a timer can
         {Ms(3'600'000), 60'000},
