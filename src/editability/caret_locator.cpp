@@ -254,13 +254,11 @@ CaretLocation LocateCaret(CaretContext& context, CaretLocatorState& state, const
     CaretLocation result;
     if (snapshot.foreground == kNoWindow) {
         ReleaseConsole(state.ConsoleAttachment);
-        state.caretNearTop = false;
         return result;
     }
     result.caret =
         SearchCaret(context, state, snapshot, defaultCompositionCells, result.systemCaret, result.caretWindowOrigin);
     result.caretNearTop = result.caret.Found && InTopBand(context.desktop, result.caret, snapshot.foreground);
-    state.caretNearTop = result.caretNearTop;
     return result;
 }
 

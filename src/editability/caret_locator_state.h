@@ -82,7 +82,6 @@ struct CaretLocatorState {
     ClassificationCache classification;
     TargetMemo targetMemo;
     WindowCaretCache windowCaret;
-    bool caretNearTop = false;  // the last answer of LocateCaret
     // The process to attach to for the console caret. Each read checks it
     // afresh, so invalidation leaves it alone.
     ConsoleSource ConsoleAttachment;
@@ -116,7 +115,6 @@ inline void InvalidateCaretLocatorCaches(CaretLocatorState& state) {
     state.classification = ClassificationCache{};
     state.windowCaret = WindowCaretCache{};
     InvalidateTargetMemo(state.targetMemo);
-    state.caretNearTop = false;
 }
 
 }  // namespace tessel

@@ -172,12 +172,10 @@ struct LocatorRig {
 
 TEST(EditabilityLocateCaret, NoForegroundForgetsTheConsole) {
     LocatorRig r;
-    r.state.caretNearTop = true;
     r.state.ConsoleAttachment = ConsoleSource{40, 9};
     CaretLocation loc = r.Locate(Snap(kNoWindow, kNoWindow, kNoWindow));
     EXPECT_FALSE(loc.caret.Found);
     EXPECT_FALSE(loc.caretNearTop);
-    EXPECT_FALSE(r.state.caretNearTop);
     EXPECT_EQ(r.state.ConsoleAttachment, ConsoleSource{});
 }
 
@@ -465,15 +463,13 @@ TEST(EditabilityLocateCaret, InvalidateEmptiesLocatorCaches) {
     LocatorRig r;
     r.d.AddWindow(1, Win(u"Notepad"));
     r.d.AddWindow(2, Win(u"Edit", {0, 0, 800, 600}, 1));
-    r.Locate(Snap(1, 2, 2, {1, 1, 2, 10}));
+    EXPECT_TRUE(r.Locate(Snap(1, 2, 2, {1, 1, 2, 10})).caretNearTop);
     EXPECT_TRUE(r.state.classification.valid);
-    EXPECT_TRUE(r.state.caretNearTop);
     r.state.windowCaret.stored = r.clock.Now();
     InvalidateCaretLocatorCaches(r.state);
     EXPECT_FALSE(r.state.classification.valid);
     EXPECT_FALSE(r.state.windowCaret.stored.has_value());
     EXPECT_EQ(r.state.targetMemo.stateWord, TargetMemo::kInvalidated);
-    EXPECT_FALSE(r.state.caretNearTop);
 }
 
 TEST(EditabilityAccessibilitySearch, FocusThenCaret) {

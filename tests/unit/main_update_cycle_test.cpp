@@ -316,11 +316,9 @@ TEST_F(UpdateCycle, RefreshModeRedrawsAtTheKnownCaretWhenCapsLockChanges) {
 TEST_F(UpdateCycle, InvalidatingTheCaretCachesEmptiesTheVerdictAndMemo) {
     FullUpdate(state);
     CacheFocusedElement();
-    state.caretLocator.caretNearTop = true;
     InvalidateCaretCaches(state);
     EXPECT_FALSE(state.editabilityVerdict.time.has_value());
     EXPECT_EQ(state.caretLocator.targetMemo.stateWord, TargetMemo::kInvalidated);
-    EXPECT_FALSE(state.caretLocator.caretNearTop);
     EXPECT_EQ(automation.ReferenceProblems(), "");
 }
 
