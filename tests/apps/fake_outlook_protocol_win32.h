@@ -17,6 +17,7 @@ constexpr UINT kRaiseFocusEvent = WM_APP + 18;
 constexpr UINT kHangNextCall = WM_APP + 19;  // wParam: milliseconds; lParam: HangTarget
 constexpr UINT kCalls = WM_APP + 20;         // calls that reached the objects: lookups, reads, locations
 constexpr UINT kBusyOnPing = WM_APP + 21;    // wParam: milliseconds the next WM_NULL to a message window takes
+constexpr UINT kPokeDuringHang = WM_APP + 22;  // wParam: thread to post WM_NULL to; lParam: ms into the hang
 
 // Which next call sleeps, as an application whose thread hangs while it serves it.
 enum HangTarget { kHangMemberRead = 0, kHangCaretLocation = 1 };

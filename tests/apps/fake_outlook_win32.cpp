@@ -25,6 +25,9 @@
 //                caret locations)
 //   WM_APP + 21 (wParam ms): the next WM_NULL sent to the frame or the pane
 //                takes that long: Outlook still hangs when a ping arrives
+//   WM_APP + 22 (wParam thread id, lParam ms): that far into the next hang, a
+//                WM_NULL is posted to that thread, as a key or a click would
+//                reach a caller waiting on the hung call
 // The application object is registered weakly: the running object table does
 // not keep it connected, so its external connections are its clients' alone.
 // The exit code is the number of objects, connections included, still held
@@ -35,6 +38,7 @@
 
 #include <cwchar>
 #include <string>
+#include <utility>
 
 #include "apps/app_window_win32.h"
 #include "apps/fake_outlook_protocol_win32.h"
@@ -65,6 +69,8 @@ long g_caretObjectRequests = 0;
 long g_calls = 0;
 DWORD g_hangMs[2] = {0, 0};  // by HangTarget
 DWORD g_busyOnPingMs = 0;
+DWORD g_pokeThread = 0;
+DWORD g_pokeAfterMs = 0;
 
 // A WM_NULL is how a caller finds out whether the thread answers again.
 bool AnswerPing(UINT message) {
@@ -80,7 +86,13 @@ bool AnswerPing(UINT message) {
 void MaybeHang(HangTarget target) {
     if (const DWORD ms = g_hangMs[target]) {
         g_hangMs[target] = 0;
-        ::Sleep(ms);
+        DWORD slept = 0;
+        if (const DWORD thread = std::exchange(g_pokeThread, 0); thread && g_pokeAfterMs < ms) {
+            ::Sleep(g_pokeAfterMs);
+            ::PostThreadMessageW(thread, WM_NULL, 0, 0);
+            slept = g_pokeAfterMs;
+        }
+        ::Sleep(ms - slept);
     }
 }
 HWND g_frame = nullptr;
@@ -417,6 +429,10 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return g_calls;
         case kBusyOnPing:
             g_busyOnPingMs = static_cast<DWORD>(wParam);
+            return 1;
+        case kPokeDuringHang:
+            g_pokeThread = static_cast<DWORD>(wParam);
+            g_pokeAfterMs = static_cast<DWORD>(lParam);
             return 1;
         case kRaiseFocusEvent:
             ::NotifyWinEvent(EVENT_OBJECT_FOCUS, g_pane, OBJID_CLIENT, CHILDID_SELF);
