@@ -39,8 +39,8 @@ enum class WhilePending : std::uint32_t {
 
 // While a call waits: past its deadline it is cancelled. Input is never left
 // to COM's default processing, which may discard keyboard and mouse input,
-// and Tessel must see every key the user presses; nothing is dispatched to
-// Tessel's own windows, which are in the middle of an update.
+// and Tessel must see every key the user presses; otherwise COM only paints
+// and handles activation, and what else arrives waits for the update to end.
 WhilePending OnMessagePending(const OptionalTime& deadline, MonoTime now, PendingMessage pending) noexcept;
 
 // A callee that rejected the call (`busy`: it asked to be retried later).
