@@ -45,9 +45,7 @@ bool AppSchedulerHost::TaskManagerMode() const { return state_.taskManagerMode; 
 void AppSchedulerHost::SwitchOffTaskManagerMode() { state_.taskManagerMode = false; }
 // A badge stepped aside still follows its caret and mode, so it is polled as if
 // shown, until an update finds no caret to follow.
-bool AppSchedulerHost::BadgeVisible() const {
-    return state_.badge.Visible || (state_.presence.steppedAside && state_.lastCaret.Found);
-}
+bool AppSchedulerHost::BadgeVisible() const { return state_.badge.Visible || state_.BadgeAtCaret(); }
 bool AppSchedulerHost::LastCaretFound() const { return state_.lastCaret.Found; }
 bool AppSchedulerHost::BadgeDrawnModeIsNone() const { return state_.badge.Content.Mode == InputMode::None; }
 bool AppSchedulerHost::ShutdownDone() const { return state_.shutdownDone; }

@@ -76,8 +76,7 @@ void OnDisplayChange(AppState& state) {
     ForgetBadgeDisplayCaches(state.badge);
     // Sent messages arrive while an update waits on another program: the
     // caches it works with are emptied when it ends.
-    if (UpdateRunning(state)) OweDuringUpdate(state, kOwedInvalidateCaches);
-    else InvalidateCaretCaches(state);
+    AppSchedulerHost(state).InvalidateCaretCaches();
     FullUpdate(state);
     SchedulePoll(state);
 }

@@ -21,6 +21,7 @@
 #include "outlook/outlook_automation_win32.h"
 #include "platform/accessibility_win32.h"
 #include "platform/automation_win32.h"
+#include "platform/files_win32.h"
 #include "platform/clock.h"
 #include "platform/com_call_bound_win32.h"
 #include "platform/console_win32.h"
@@ -52,22 +53,6 @@ void DeclareDpiAwareness() {
                              : nullptr;
     // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 is the handle value -4.
     if (!setContext || !setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)))) ::SetProcessDPIAware();
-}
-
-// The executable's full path, or nothing when it cannot be read.
-std::optional<std::string> ExecutablePath() {
-    std::vector<wchar_t> buffer(512);
-    for (;;) {
-        ::SetLastError(0);
-        DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) return std::nullopt;
-        if (n == buffer.size() && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-            if (buffer.size() > (1u << 20)) return std::nullopt;
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        return Narrow(std::wstring_view(buffer.data(), n));
-    }
 }
 
 // The decoded icon, or null when the text or the platform refuses it.
@@ -157,7 +142,7 @@ int RunTessel() {
         return 0;
     }
 
-    SettingsPaths paths = ComputeSettingsFilePath(ExecutablePath());
+    SettingsPaths paths = ComputeSettingsFilePath(ThisExecutablePath());
     Settings settings = LoadSettingsFromDisk(paths.settingsFilePath);
 
     UniqueIcon ownedIcon(CreateAppIcon());

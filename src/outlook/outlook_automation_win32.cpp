@@ -79,7 +79,7 @@ bool Win32Outlook::MayCall() noexcept {
 }
 
 bool Win32Outlook::Succeeded(HRESULT hr) noexcept {
-    if (hr == RPC_E_CALL_CANCELED || (question_ && question_->Overran())) {
+    if (question_ ? question_->TooLate(hr) : hr == RPC_E_CALL_CANCELED) {
         // An answer that came after the deadline is no answer either.
         if (!late_) lastLateResult_ = hr;
         BecomeLate();

@@ -63,7 +63,7 @@ std::optional<AccessibleBox> Win32Accessibility::CaretLocation(WindowId window) 
     // A call cancelled for time, or answered only after the deadline (Wine
     // cannot cancel), gave no answer.
     const auto inTime = [&](HRESULT hr) {
-        if (hr == RPC_E_CALL_CANCELED || question.Overran()) {
+        if (question.TooLate(hr)) {
             if (!givenUp) givenUp = hr;
             return false;
         }

@@ -71,6 +71,9 @@ public:
     // a call that returns now answered too late, whatever it returned (Wine
     // neither wakes the filter with the timer nor cancels a waiting call).
     bool Overran() const noexcept { return bound_ && (bound_->overran_ || Expired()); }
+    // A call that returned `hr` gave no answer in time: it was cancelled, or
+    // the question overran.
+    bool TooLate(HRESULT hr) const noexcept { return hr == RPC_E_CALL_CANCELED || Overran(); }
 
     // Makes one call of the question with the wake timer armed around it.
     template <typename F>

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 #include "platform/long_path.h"
 #include "platform/win32_types_win32.h"
@@ -214,6 +215,21 @@ FsError Win32FileSystem::MoveReplacing(const std::string& from, const std::strin
 FsError Win32FileSystem::RemoveFile(const std::string& path) {
     if (!DeleteFileW(Wide(ExtendedLengthPath(path)).c_str())) return LastError();
     return FsError{};
+}
+
+std::optional<std::string> ThisExecutablePath() {
+    std::vector<wchar_t> buffer(512);
+    for (;;) {
+        ::SetLastError(0);
+        DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return std::nullopt;
+        if (n == buffer.size() && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            if (buffer.size() > (1u << 20)) return std::nullopt;
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        return Narrow(std::wstring_view(buffer.data(), n));
+    }
 }
 
 }  // namespace tessel

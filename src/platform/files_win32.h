@@ -2,6 +2,7 @@
 // The Win32 file system: CreateFileW, ReadFile, WriteFile, FlushFileBuffers,
 // CreateDirectoryW, ReplaceFileW, MoveFileExW, DeleteFileW.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/files.h"
@@ -26,5 +27,9 @@ std::string SystemErrorText(std::uint32_t code);
 
 // An FsError for a Win32 error code, with its kind and text.
 FsError FsErrorFromCode(std::uint32_t code);
+
+// The running executable's full path (GetModuleFileNameW), or nothing when it
+// cannot be read.
+std::optional<std::string> ThisExecutablePath();
 
 }  // namespace tessel

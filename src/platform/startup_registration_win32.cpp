@@ -35,20 +35,7 @@ const std::wstring& ValueName() {
 
 }  // namespace
 
-std::optional<std::string> Win32StartupRegistration::ExecutablePath() {
-    std::vector<wchar_t> buffer(512);
-    for (;;) {
-        ::SetLastError(0);
-        const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) return std::nullopt;
-        if (n == buffer.size() && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-            if (buffer.size() > (1u << 16)) return std::nullopt;
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        return Narrow(std::wstring_view(buffer.data(), n));
-    }
-}
+std::optional<std::string> Win32StartupRegistration::ExecutablePath() { return ThisExecutablePath(); }
 
 RunValueRead Win32StartupRegistration::ReadRunValue() {
     RunValueRead read;
