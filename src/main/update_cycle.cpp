@@ -296,6 +296,22 @@ void RunFullUpdate(AppState& state) {
     if (state.badge.Visible && !state.badge.NearTop) state.badge.TopmostCountdown = 0;
 }
 
+// The IME status at the badge's caret, for a refresh of the mode alone; empty
+// when the answer was late (the badge stays) or missing (a full update ran).
+std::optional<ImeStatus> ReadModeAtCaret(AppState& state, const FocusSnapshot& snapshot, bool windowsUnchanged) {
+    ImeStatus status = QueryStatus(state, snapshot, state.imeHostWindow, state.imeHostProcessId, windowsUnchanged);
+    if (state.taskManagerMode) ApplyTaskbarOverride(status, state.TaskbarReading);
+    if (ModeLate(state, status)) {
+        KeepForLate(state);
+        return std::nullopt;
+    }
+    if (status.Source == StatusSource::Unavailable) {
+        RunFullUpdate(state);
+        return std::nullopt;
+    }
+    return status;
+}
+
 void RunRefreshMode(AppState& state) {
     if (!state.lastCaret.Found) {
         RunFullUpdate(state);
@@ -307,17 +323,8 @@ void RunRefreshMode(AppState& state) {
         RunFullUpdate(state);
         return;
     }
-    ImeStatus status = QueryStatus(state, snapshot, state.imeHostWindow, state.imeHostProcessId);
-    if (state.taskManagerMode) ApplyTaskbarOverride(status, state.TaskbarReading);
-    if (ModeLate(state, status)) {
-        KeepForLate(state);
-        return;
-    }
-    if (status.Source == StatusSource::Unavailable) {
-        RunFullUpdate(state);
-        return;
-    }
-    Apply(state, snapshot, status, state.lastCaret, state.KeepOutRect);
+    if (const std::optional<ImeStatus> status = ReadModeAtCaret(state, snapshot, false))
+        Apply(state, snapshot, *status, state.lastCaret, state.KeepOutRect);
 }
 
 bool RunRefreshCaret(AppState& state) {
@@ -420,23 +427,16 @@ void CheckModeAtRest(AppState& state) {
             RunRefreshMode(state);
             return true;
         }
-        const FocusSnapshot& target = *state.lastFullUpdateTarget;
+        // Copied: a full update run from here replaces the target.
+        const FocusSnapshot target = *state.lastFullUpdateTarget;
         // The scheduler's probe has just found these windows and the caret as they were.
-        ImeStatus status = QueryStatus(state, target, state.imeHostWindow, state.imeHostProcessId, true);
-        if (state.taskManagerMode) ApplyTaskbarOverride(status, state.TaskbarReading);
-        if (ModeLate(state, status)) {
-            KeepForLate(state);
-            return true;
-        }
-        if (status.Source == StatusSource::Unavailable) {
-            RunFullUpdate(state);
-            return true;
-        }
+        const std::optional<ImeStatus> status = ReadModeAtCaret(state, target, true);
+        if (!status) return true;
         const InputMode drawn = state.badge.Content.Mode;
         const bool capsLock = state.mode.LastCapsLock;
         ModeServices services{*state.clock, *state.badgePlatform, *state.sound};
         const std::optional<InputMode> m =
-            TrackMode(state.mode, state.badge, services, state.settings, state.exeDirectory, status);
+            TrackMode(state.mode, state.badge, services, state.settings, state.exeDirectory, *status);
         // The badge already shows this at the caret the probe found unmoved.
         if (m && !(*m == drawn && state.mode.LastCapsLock == capsLock))
             Present(state, target, *m, state.mode.LastCapsLock, state.lastCaret, state.KeepOutRect);
