@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -211,29 +210,17 @@ TEST(ConfigStoreSave, AFailureAtAnyStepLeavesTheOldFileWhole) {
 }
 
 TEST(ConfigStoreSave, LeftoverTemporaryFiles) {
-    const FsError inUse = FakeFileSystem::Error(FsErrorKind::Other, 32, "The file is in use.");
-    const struct {
-        const char* name;
-        std::vector<std::string> leftovers;
-        std::vector<std::string> held;  // cannot be removed
-        bool saved;
-        std::vector<std::string> remaining;
-    } cases[] = {
-        {"cut-short save's file is reused", {"C:\\Tessel.ini.tmp"}, {}, true, {}},
-        {"a held one is passed over", {"C:\\Tessel.ini.tmp"}, {"C:\\Tessel.ini.tmp"}, true, {"C:\\Tessel.ini.tmp"}},
-    };
-    for (const auto& c : cases) {
+    // A cut-short save's file is removed and reused; one held open is passed over.
+    for (const bool held : {false, true}) {
+        SCOPED_TRACE(held ? "held" : "reused");
         FakeFileSystem fs;
         fs.AddFile("C:\\Tessel.ini", "old");
-        for (const std::string& p : c.leftovers) fs.AddFile(p, "stale");
-        for (const std::string& p : c.held) fs.FailRemove(p, inUse);
-        EXPECT_EQ(SaveSettingsFile(fs, "C:\\Tessel.ini", Changed()).saved, c.saved) << c.name;
-        EXPECT_EQ(fs.FileBytes("C:\\Tessel.ini"), c.saved ? FormatSettingsFile(Changed()) : "old") << c.name;
-        std::vector<std::string> remaining = c.remaining;
-        remaining.push_back("C:\\Tessel.ini");
-        std::sort(remaining.begin(), remaining.end());
-        EXPECT_EQ(fs.FilePaths(), remaining) << c.name;
-        for (const std::string& p : c.held) EXPECT_EQ(fs.FileBytes(p), "stale") << c.name;
+        fs.AddFile("C:\\Tessel.ini.tmp", "stale");
+        if (held) fs.FailRemove("C:\\Tessel.ini.tmp", FakeFileSystem::Error(FsErrorKind::Other, 32, "In use."));
+        EXPECT_TRUE(SaveSettingsFile(fs, "C:\\Tessel.ini", Changed()).saved);
+        EXPECT_EQ(fs.FileBytes("C:\\Tessel.ini"), FormatSettingsFile(Changed()));
+        EXPECT_EQ(fs.FilePaths().size(), held ? 2u : 1u) << "a temporary file was left behind";
+        EXPECT_EQ(fs.FileBytes("C:\\Tessel.ini.tmp"), held ? "stale" : "");
     }
 }
 
