@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -424,7 +423,7 @@ TEST_F(ConsoleCaretWin32, ClosingAConsoleAfterAReadLeavesTheReaderRunning) {
     EXPECT_EXIT(std::_Exit(readThenClose()), ::testing::ExitedWithCode(kReaderSurvived), "");
 }
 
-// The real console calls, each timed; once armed, right after the next
+// The real console calls; once armed, right after the next
 // attachment to `target` it sends `interrupt` into that console and waits for
 // the console's own program to end of it, so that the reader handles it while
 // attached.
@@ -434,7 +433,7 @@ public:
         : target_(ToWindowId(target)), interrupt_(interrupt), program_(program) {}
 
     bool Attach(std::uint32_t processId) noexcept override {
-        const bool attached = Timed([&] { return real_.Attach(processId); });
+        const bool attached = real_.Attach(processId);
         if (attached && armed && !sent && real_.ConsoleWindow() == target_) {
             const auto start = std::chrono::steady_clock::now();
             sent = ::GenerateConsoleCtrlEvent(interrupt_, 0) != FALSE;
@@ -444,15 +443,13 @@ public:
         }
         return attached;
     }
-    void Free() noexcept override { Timed([&] { return real_.Free(), true; }); }
-    WindowId ConsoleWindow() noexcept override { return Timed([&] { return real_.ConsoleWindow(); }); }
-    ConsoleOutputId OpenOutput() noexcept override { return Timed([&] { return real_.OpenOutput(); }); }
-    void CloseOutput(ConsoleOutputId o) noexcept override { Timed([&] { return real_.CloseOutput(o), true; }); }
-    std::optional<ScreenBufferInfo> ScreenBuffer(ConsoleOutputId o) noexcept override {
-        return Timed([&] { return real_.ScreenBuffer(o); });
-    }
-    std::optional<Point> FontSize(ConsoleOutputId o) noexcept override { return Timed([&] { return real_.FontSize(o); }); }
-    std::optional<Rect> ClientRect(WindowId w) noexcept override { return Timed([&] { return real_.ClientRect(w); }); }
+    void Free() noexcept override { real_.Free(); }
+    WindowId ConsoleWindow() noexcept override { return real_.ConsoleWindow(); }
+    ConsoleOutputId OpenOutput() noexcept override { return real_.OpenOutput(); }
+    void CloseOutput(ConsoleOutputId o) noexcept override { real_.CloseOutput(o); }
+    std::optional<ScreenBufferInfo> ScreenBuffer(ConsoleOutputId o) noexcept override { return real_.ScreenBuffer(o); }
+    std::optional<Point> FontSize(ConsoleOutputId o) noexcept override { return real_.FontSize(o); }
+    std::optional<Rect> ClientRect(WindowId w) noexcept override { return real_.ClientRect(w); }
 
     static double Ms(std::chrono::steady_clock::duration d) {
         return std::chrono::duration<double, std::milli>(d).count();
@@ -461,18 +458,9 @@ public:
     bool armed = false;
     bool sent = false;
     bool programEnded = false;
-    double injectedMs = 0;     // spent sending the interrupt and waiting for it
-    double slowestCallMs = 0;  // the longest single console call of the reader
+    double injectedMs = 0;  // spent sending the interrupt and waiting for it
 
 private:
-    template <typename F>
-    auto Timed(F call) -> decltype(call()) {
-        const auto start = std::chrono::steady_clock::now();
-        auto result = call();
-        slowestCallMs = std::max(slowestCallMs, Ms(std::chrono::steady_clock::now() - start));
-        return result;
-    }
-
     Win32Console real_;
     WindowId target_;
     DWORD interrupt_;
@@ -524,9 +512,9 @@ TEST_F(ConsoleCaretWin32, InterruptsTypedWhileTheReaderIsAttachedLeaveItRunning)
             if (!interrupting.sent || !interrupting.programEnded) return kInterruptNotDelivered;
             ::Sleep(500);  // time for this process to be ended, were the interrupt not ignored
             std::printf("%s during a console read: reads of %.1f ms before and %.1f ms with it (besides %.0f ms "
-                        "of sending and waiting); slowest console call %.1f ms; caret %s\n",
+                        "of sending and waiting); caret %s\n",
                         interrupt.name, plainMs, readMs - interrupting.injectedMs, interrupting.injectedMs,
-                        interrupting.slowestCallMs, caret.Found ? "found" : "not found");
+                        caret.Found ? "found" : "not found");
             std::fflush(stdout);
         }
         return kReaderLived;
