@@ -39,9 +39,9 @@ std::optional<RunValue> ReadRunValue() {
     return RunValue{type, std::wstring(buffer.data())};
 }
 
-void WriteRunValue(const std::wstring& text) {
-    ::RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Tessel", REG_SZ, text.c_str(),
-                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+void WriteRunValue(const RunValue& value) {
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Tessel", value.type, value.text.c_str(),
+                      static_cast<DWORD>((value.text.size() + 1) * sizeof(wchar_t)));
 }
 
 void DeleteRunValue() { ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Tessel"); }
@@ -52,11 +52,8 @@ class RunValueGuard {
 public:
     RunValueGuard() : saved_(ReadRunValue()) { DeleteRunValue(); }
     ~RunValueGuard() {
-        if (saved_)
-            ::RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Tessel", saved_->type, saved_->text.c_str(),
-                              static_cast<DWORD>((saved_->text.size() + 1) * sizeof(wchar_t)));
-        else
-            DeleteRunValue();
+        if (saved_) WriteRunValue(*saved_);
+        else DeleteRunValue();
     }
 
 private:
@@ -80,9 +77,6 @@ std::wstring TextOf(HWND window) {
     buffer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     return buffer;
 }
-bool SetText(HWND window, const std::wstring& text) {
-    return Ask(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) == TRUE;
-}
 
 HWND SettingsWindow(RunningTessel& tessel) {
     auto w = WindowsOf(tessel.Proc().Id(), L"Tessel.SettingsWindow");
@@ -99,77 +93,69 @@ HWND OpenSettings(const Sandbox& sandbox, RunningTessel& tessel) {
     return settings;
 }
 
-LRESULT RunBoxState(HWND settings) { return Ask(::GetDlgItem(settings, kRunAtLogonBox), BM_GETCHECK); }
-
-// Sets the box and presses OK; true once the window has closed.
-bool ConfirmWithBox(RunningTessel& tessel, HWND settings, bool checked) {
-    Ask(::GetDlgItem(settings, kRunAtLogonBox), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED);
-    ::PostMessageW(::GetDlgItem(settings, IDOK), BM_CLICK, 0, 0);
-    return WaitFor([&] { return SettingsWindow(tessel) == nullptr; }, 10s);
-}
-
-// One round of the window: opens it, expects the box to show `shown`, sets it
-// to `tick` and presses OK; the Run value after, or nullopt (with a failure
-// recorded) when the window did not open or close.
-std::optional<RunValue> Round(const Sandbox& sandbox, RunningTessel& tessel, LRESULT shown, bool tick) {
-    HWND settings = OpenSettings(sandbox, tessel);
-    if (!settings) {
-        ADD_FAILURE() << "the settings window did not open";
-        return std::nullopt;
-    }
-    EXPECT_EQ(RunBoxState(settings), shown);
-    if (!ConfirmWithBox(tessel, settings, tick)) ADD_FAILURE() << "the settings window did not close";
-    return ReadRunValue();
-}
-
 bool NoMessageBox(RunningTessel& tessel) {
     for (HWND w : WindowsOf(tessel.Proc().Id(), L"#32770"))
         if (::IsWindowVisible(w)) return false;
     return true;
 }
 
-TEST(RunAtLogonE2E, TickingWritesThisPathAndUntickingRemovesIt) {
-    RunValueGuard guard;
-    Sandbox sandbox;
-    RunningTessel tessel(sandbox);
-    ASSERT_TRUE(tessel.Ready());
+// One round of the window: the box as it opens, as it is set, the button
+// pressed, and whose Run value is there after.
+enum class Owner { kNone, kThisCopy, kOtherCopy };
+struct Round {
+    LRESULT shown;
+    bool tick;
+    int button;
+    Owner after;
+};
 
-    const auto written = Round(sandbox, tessel, BST_UNCHECKED, true);
-    ASSERT_TRUE(written.has_value()) << "no Run value after ticking";
-    EXPECT_EQ(written->type, static_cast<DWORD>(REG_SZ));
-    EXPECT_TRUE(SameIgnoringCase(written->text, L"\"" + sandbox.Exe() + L"\""))
-        << ::testing::PrintToString(written->text);
-    EXPECT_TRUE(NoMessageBox(tessel));
+constexpr wchar_t kOtherCopy[] = L"\"C:\\Elsewhere\\Tessel\\Tessel.exe\"";
 
-    EXPECT_FALSE(Round(sandbox, tessel, BST_CHECKED, false).has_value()) << "the value stayed after unticking";
-
-    // Cancel changes nothing, whatever the box shows.
-    HWND settings = OpenSettings(sandbox, tessel);
-    ASSERT_NE(settings, nullptr);
-    Ask(::GetDlgItem(settings, kRunAtLogonBox), BM_SETCHECK, BST_CHECKED);
-    ::PostMessageW(::GetDlgItem(settings, IDCANCEL), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return SettingsWindow(tessel) == nullptr; }, 10s));
-    EXPECT_FALSE(ReadRunValue().has_value());
-    EXPECT_EQ(tessel.Close(), 0);
-}
-
-TEST(RunAtLogonE2E, AnotherCopysValueShowsUncheckedAndIsLeftAlone) {
-    RunValueGuard guard;
-    const std::wstring other = L"\"C:\\Elsewhere\\Tessel\\Tessel.exe\"";
-    WriteRunValue(other);
-    Sandbox sandbox;
-    RunningTessel tessel(sandbox);
-    ASSERT_TRUE(tessel.Ready());
-
-    auto value = Round(sandbox, tessel, BST_UNCHECKED, false);
-    ASSERT_TRUE(value.has_value()) << "another copy's value was removed";
-    EXPECT_EQ(value->text, other);
-
-    // Ticking takes the value over for this copy.
-    value = Round(sandbox, tessel, BST_UNCHECKED, true);
-    ASSERT_TRUE(value.has_value());
-    EXPECT_TRUE(SameIgnoringCase(value->text, L"\"" + sandbox.Exe() + L"\"")) << ::testing::PrintToString(value->text);
-    EXPECT_EQ(tessel.Close(), 0);
+TEST(RunAtLogonE2E, OkWritesOrRemovesThisCopysValueAndLeavesAnothersAlone) {
+    const struct {
+        const char* name;
+        bool otherCopyFirst;
+        std::vector<Round> rounds;
+    } cases[] = {
+        // Ticking writes this path, unticking removes it, Cancel changes nothing.
+        {"no value before", false,
+         {{BST_UNCHECKED, true, IDOK, Owner::kThisCopy},
+          {BST_CHECKED, false, IDOK, Owner::kNone},
+          {BST_UNCHECKED, true, IDCANCEL, Owner::kNone}}},
+        // Another copy's value shows unchecked and is left alone; ticking takes it over.
+        {"another copy's value before", true,
+         {{BST_UNCHECKED, false, IDOK, Owner::kOtherCopy}, {BST_UNCHECKED, true, IDOK, Owner::kThisCopy}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunValueGuard guard;
+        if (c.otherCopyFirst) WriteRunValue({REG_SZ, kOtherCopy});
+        Sandbox sandbox;
+        RunningTessel tessel(sandbox);
+        ASSERT_TRUE(tessel.Ready());
+        for (std::size_t i = 0; i < c.rounds.size(); ++i) {
+            SCOPED_TRACE(::testing::Message() << "round " << i + 1);
+            const Round& r = c.rounds[i];
+            HWND settings = OpenSettings(sandbox, tessel);
+            ASSERT_NE(settings, nullptr) << "the settings window did not open";
+            HWND box = ::GetDlgItem(settings, kRunAtLogonBox);
+            EXPECT_EQ(Ask(box, BM_GETCHECK), r.shown);
+            Ask(box, BM_SETCHECK, r.tick ? BST_CHECKED : BST_UNCHECKED);
+            ::PostMessageW(::GetDlgItem(settings, r.button), BM_CLICK, 0, 0);
+            ASSERT_TRUE(WaitFor([&] { return SettingsWindow(tessel) == nullptr; }, 10s)) << "the window did not close";
+            const auto value = ReadRunValue();
+            ASSERT_EQ(value.has_value(), r.after != Owner::kNone) << "whether a Run value is there";
+            if (r.after == Owner::kOtherCopy) {
+                EXPECT_EQ(value->text, kOtherCopy);
+            } else if (r.after == Owner::kThisCopy) {
+                EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ));
+                EXPECT_TRUE(SameIgnoringCase(value->text, L"\"" + sandbox.Exe() + L"\""))
+                    << ::testing::PrintToString(value->text);
+            }
+            EXPECT_TRUE(NoMessageBox(tessel));
+        }
+        EXPECT_EQ(tessel.Close(), 0);
+    }
 }
 
 TEST(SettingsFieldsE2E, BadgeTimeAndProgramsComeFromAndGoToTheFile) {
@@ -186,7 +172,7 @@ TEST(SettingsFieldsE2E, BadgeTimeAndProgramsComeFromAndGoToTheFile) {
     EXPECT_EQ(TextOf(programs), L"game.exe;Photo.exe");
 
     Ask(combo, CB_SETCURSEL, 1);
-    ASSERT_TRUE(SetText(programs, L" notepad.exe ; Code.exe;NOTEPAD.EXE "));
+    ASSERT_EQ(Ask(programs, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L" notepad.exe ; Code.exe;NOTEPAD.EXE ")), TRUE);
     ::PostMessageW(::GetDlgItem(settings, IDOK), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return SettingsWindow(tessel) == nullptr; }, 10s));
     const std::string file = sandbox.ReadFile(L"Tessel.ini");
